@@ -1,0 +1,40 @@
+/*
+ * Copies of zero-terminated text into fixed-size buffers. Nothing is ever
+ * written past a buffer, and nothing is read past the bound a caller gives.
+ */
+#pragma once
+
+#include <cstddef>
+
+/* Length of text, looking at no more than limit bytes; limit when no terminator lies within them. */
+inline size_t BoundedLength(const char *text, size_t limit)
+{
+    size_t length = 0;
+    while (length < limit && text[length] != '\0')
+        ++length;
+    return length;
+}
+
+/*
+ * Copies text with its terminator into dest (size bytes) when it fits whole and
+ * returns true. A text that does not fit, or a null text, leaves dest untouched
+ * and returns false: a cut string could name something else.
+ */
+inline bool CopyWhole(char *dest, size_t size, const char *text)
+{
+    if (text == nullptr || size == 0)
+        return false;
+    const size_t length = BoundedLength(text, size);
+    if (length == size)
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        dest[i] = text[i];
+    dest[length] = '\0';
+    return true;
+}
+
+template <size_t N>
+inline bool CopyWhole(char (&dest)[N], const char *text)
+{
+    return CopyWhole(dest, N, text);
+}

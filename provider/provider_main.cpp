@@ -1,0 +1,97 @@
+/*
+ * Process attach and detach of the provider: the private heap, the thunk
+ * connection through which ZORN1632 calls up, the shared logon block and the
+ * client dispatcher of ZORN3216.
+ */
+#include "provider_state.h"
+
+ProviderState provider;
+
+namespace {
+
+/* Gives back what attach obtained; safe on a partial attach. The bridge
+ * library stays loaded once the dispatcher is bound. Our thunk half is
+ * unlinked so that ZORN1632, which outlives us, never calls into a module
+ * that has gone. */
+void ReleaseProcessResources()
+{
+    ConnectThunk(&zorn1632_ThunkData32, "zorn1632_ThunkData16", "ZORN1632.DLL", "ZORNET32.DLL",
+                 provider.instance, DLL_PROCESS_DETACH);
+    if (provider.heap != nullptr) {
+        HeapDestroy(provider.heap);
+        provider.heap = nullptr;
+    }
+    if (provider.sharedRecord != nullptr) {
+        UnmapViewOfFile(provider.sharedRecord);
+        provider.sharedRecord = nullptr;
+    }
+    if (provider.sharedMapping != nullptr) {
+        CloseHandle(provider.sharedMapping);
+        provider.sharedMapping = nullptr;
+    }
+}
+
+BOOL FailAttach()
+{
+    if (provider.bridgeLibrary != nullptr && provider.dispatcher == nullptr) {
+        FreeLibrary(provider.bridgeLibrary);
+        provider.bridgeLibrary = nullptr;
+    }
+    ReleaseProcessResources();
+    return FALSE;
+}
+
+BOOL ProcessAttach(HINSTANCE instance)
+{
+    provider.instance = instance;
+
+    /* A missing heap is not fatal: only the registry scans use it, and they
+     * do without it. */
+    provider.heap = HeapCreate(0, 2048, 16384);
+
+    if (!ConnectThunk(&zorn1632_ThunkData32, "zorn1632_ThunkData16", "ZORN1632.DLL", "ZORNET32.DLL",
+                      instance, DLL_PROCESS_ATTACH))
+        return FailAttach();
+
+    provider.sharedMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                kSharedRecordSize, kSharedRecordName);
+    if (provider.sharedMapping == nullptr)
+        return FailAttach();
+    const bool createdHere = GetLastError() != ERROR_ALREADY_EXISTS;
+
+    provider.sharedRecord = static_cast<SharedLogonRecord *>(
+        MapViewOfFile(provider.sharedMapping, FILE_MAP_WRITE, 0, 0, 0));
+    if (provider.sharedRecord == nullptr)
+        return FailAttach();
+
+    /* Only the creator clears the block; one that already exists keeps
+     * whatever the other processes left in it. */
+    if (createdHere)
+        ZeroMemory(provider.sharedRecord, kSharedRecordSize);
+
+    provider.bridgeLibrary = LoadLibraryA("ZORN3216.DLL");
+    if (provider.bridgeLibrary == nullptr)
+        return FailAttach();
+
+    provider.dispatcher = reinterpret_cast<ClientDispatcher>(
+        GetProcAddress(provider.bridgeLibrary, "TORVEKThunk"));
+    if (provider.dispatcher == nullptr)
+        return FailAttach();
+
+    return TRUE;
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
+{
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        return ProcessAttach(instance);
+    case DLL_PROCESS_DETACH:
+        ReleaseProcessResources();
+        return TRUE;
+    default: /* thread attach and detach */
+        return TRUE;
+    }
+}

@@ -1,0 +1,63 @@
+/*
+ * ProviderState: the provider's per-process module state. Each process that
+ * loads the provider has its own; nothing resets it between calls, so a flag
+ * left set by one call is seen by every later call in the process.
+ */
+#pragma once
+
+#include "client_call.h"
+#include "shared_logon_record.h"
+#include "thunk_data.h"
+
+struct ProviderState {
+    HINSTANCE          instance = nullptr;
+    HANDLE             heap = nullptr;          /* scratch buffers of the registry scans */
+    HANDLE             sharedMapping = nullptr; /* the named block */
+    SharedLogonRecord *sharedRecord = nullptr; /* this process's view of it */
+    HMODULE            bridgeLibrary = nullptr; /* ZORN3216, held for the life of the process */
+    ClientDispatcher   dispatcher = nullptr;    /* its TORVEKThunk */
+
+    /* Working pointers into the shared block, set before each use. */
+    char *sharedUserName = nullptr;
+    char *sharedPassword = nullptr;
+    char *sharedNewPassword = nullptr;
+    char *sharedOldPassword = nullptr;
+    char *sharedDomain = nullptr;
+
+    /* Interactive logon and password change. */
+    DWORD focusControl = 220; /* 210 user name, 220 password, 230 domain */
+    DWORD logonStatus = 1;
+    DWORD logonAccepted = 1;
+    DWORD changeCancelled = 0;
+    DWORD changeRetry = 1;
+    DWORD validationRequired = 0;
+    HWND  logonDialogWindow = nullptr;
+
+    char logonServer[256] = {}; /* server that validated the last logon */
+    char logonUserName[96] = {};
+    char logonPassword[64] = {};
+    char logonDomain[64] = {};
+    char newPasswordBuffer[60] = {};
+    char confirmPasswordBuffer[60] = {};
+    char messageText[1024] = {};
+    char messageCaption[256] = {};
+
+    /* Policy path scan. */
+    char  networkPath[256];
+    DWORD useDefaultNetLocationSeen = 0;
+    DWORD useDefaultNetLocationOn = 0;
+};
+
+extern ProviderState provider;
+
+extern "C" {
+extern ThunkData zorn1632_ThunkData32;
+extern ThunkData zorn3216_ThunkData32;
+
+DWORD WINAPI DomainLogon(LPSTR userName, LPSTR password, LPSTR domain, DWORD showWaitCursor);
+DWORD WINAPI QENMirevola(DWORD value);
+DWORD WINAPI QENGetUseridPassword(LPSTR userName, LPSTR password, LPSTR newPassword);
+}
+
+/* Upper-cases a writable string in place over its whole length. */
+void UpperCaseInPlace(LPSTR text);

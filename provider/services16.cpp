@@ -1,0 +1,62 @@
+/*
+ * The two services that the 16-bit side calls up through ZORN1632: register
+ * the window that is told about logons and logoffs, and fetch the credentials
+ * of the last logon from the shared block.
+ */
+#include "bounded_text.h"
+#include "provider_state.h"
+
+namespace {
+
+/* Copies a field of the shared block out, never reading past the field even
+ * when another process left it without its terminator, and never writing
+ * more than the field's width. */
+template <size_t N>
+void CopyFieldOut(LPSTR dest, const char (&field)[N])
+{
+    if (dest == nullptr)
+        return;
+    const size_t length = BoundedLength(field, N - 1);
+    for (size_t i = 0; i < length; ++i)
+        dest[i] = field[i];
+    dest[length] = '\0';
+}
+
+const FARPROC kServiceEntries[] = {
+    reinterpret_cast<FARPROC>(QENMirevola),
+    reinterpret_cast<FARPROC>(QENGetUseridPassword),
+};
+
+} // namespace
+
+extern "C" {
+
+/* The 32-bit half of the connection with ZORN1632, which calls through it. */
+ThunkData zorn1632_ThunkData32 = {THUNK_SIGNATURE, 2, kServiceEntries, nullptr};
+
+/* The half of a 32-to-16 connection that this library never makes; the client
+ * calls go through ZORN3216. */
+ThunkData zorn3216_ThunkData32 = {THUNK_SIGNATURE, 0, nullptr, nullptr};
+
+DWORD WINAPI QENMirevola(DWORD value)
+{
+    if (provider.sharedRecord != nullptr)
+        provider.sharedRecord->notifyWindow = LOWORD(value);
+    return 0;
+}
+
+DWORD WINAPI QENGetUseridPassword(LPSTR userName, LPSTR password, LPSTR newPassword)
+{
+    SharedLogonRecord *record = provider.sharedRecord;
+    if (record == nullptr)
+        return 0;
+    provider.sharedUserName = record->userName;
+    provider.sharedPassword = record->password;
+    provider.sharedNewPassword = record->newPassword;
+    CopyFieldOut(userName, record->userName);
+    CopyFieldOut(password, record->password);
+    CopyFieldOut(newPassword, record->newPassword);
+    return 0;
+}
+
+} // extern "C"
