@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The build's Wine prefix: created once inside the build folder, with the null
-# graphics driver (dialogs and message boxes work without a display) and our
-# MSNET32.DLL preferred over Wine's builtin one, whose ordinal 58 is a stub.
+# The build's Wine prefix: created once inside the build folder, with the
+# settings of wine-prefix.reg (applied again whenever that file changes).
 #   wine-prefix.sh start BUILD   create the prefix if needed, start its wineserver, boot it
 #   wine-prefix.sh stop BUILD    end the wineserver and every process of the prefix
 # Wine's background services inherit the output of whoever starts them, so
@@ -14,15 +13,19 @@ quiet() { "$@" >/dev/null 2>&1 </dev/null; }
 
 case "$action" in
 start)
-  if [ ! -f "$WINEPREFIX/.zor-ready" ]; then
+  settings="$(dirname "$0")/wine-prefix.reg"
+  stamp=$(cksum < "$settings")
+  if [ ! -f "$WINEPREFIX/.zor-booted" ]; then
     rm -rf "$WINEPREFIX"
     WINEDLLOVERRIDES="mscoree,mshtml=" quiet wineboot -i
-    quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
-    quiet wine reg add 'HKCU\Software\Wine\DllOverrides' /v msnet32 /d native /f
     quiet wineserver -w
-    touch "$WINEPREFIX/.zor-ready"
+    touch "$WINEPREFIX/.zor-booted"
   fi
   quiet wineserver -p
+  if [ "$(cat "$WINEPREFIX/.zor-settings" 2>/dev/null)" != "$stamp" ]; then
+    quiet wine regedit /S "$(winepath -w "$settings" 2>/dev/null)"
+    echo "$stamp" > "$WINEPREFIX/.zor-settings"
+  fi
   quiet wine wineboot
   ;;
 stop)

@@ -1,1 +1,163 @@
+/*
+ * The provider's process attach and detach: the libraries it refuses to load
+ * without, its thunk connection with ZORN1632, and the shared logon block as
+ * several real processes see it.
+ */
 #include "test_support.h"
+#include "zorn1632.h"
+
+#include <cstring>
+
+namespace {
+
+/* The shared block as a second process printed it, or empty when it failed. */
+std::string BlockSeenByAnotherProcess()
+{
+    std::string output;
+    const DWORD exitCode = RunProgram("load_probe.exe dump", BinDirectory(), &output);
+    EXPECT_EQ(0u, exitCode) << output;
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
+        output.pop_back();
+    return output;
+}
+
+std::string Hex(const BYTE *bytes, size_t count)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}
+
+const std::string kZeroBlock(2048, '0');
+
+TEST(ProviderAttach, LoadsWithEveryPartnerInPlace)
+{
+    Sandbox box("provider-complete");
+    box.AddProviderWithPartners();
+    EXPECT_TRUE(box.Loads("ZORNET32.DLL"));
+}
+
+TEST(ProviderAttach, RefusesToLoadWhenALibraryOrItsEntryIsMissing)
+{
+    const struct {
+        const char *name;
+        const char *leftOut;
+        const char *replacement;
+    } cases[] = {
+        {"no-bridge", "ZORN3216.DLL", nullptr},
+        {"bridge-without-dispatcher", "ZORN3216.DLL", "variants/bridge-without-dispatcher/ZORN3216.DLL"},
+        {"no-client", "TORVEK.DLL", nullptr},
+        {"client-bad-signature", "TORVEK.DLL", "variants/torvek-bad-signature/TORVEK.DLL"},
+        {"no-partner", "ZORN1632.DLL", nullptr},
+        {"partner-bad-signature", "ZORN1632.DLL", "variants/zorn1632-bad-signature/ZORN1632.DLL"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Sandbox box(c.name);
+        for (const char *file : {"ZORNET32.DLL", "ZORN3216.DLL", "TORVEK.DLL", "ZORN1632.DLL"})
+            if (std::strcmp(file, c.leftOut) != 0)
+                box.Add(file);
+        if (c.replacement != nullptr)
+            box.Add(c.replacement);
+        std::string output;
+        EXPECT_EQ(1u, box.Probe("load ZORNET32.DLL", &output)) << output;
+    }
+}
+
+TEST(ProviderAttach, ConnectsWithTheSixteenBitPartnerAndUnlinksAtDetach)
+{
+    Library partner("ZORN1632.DLL");
+    auto *partnerHalf = partner.Export<ThunkData *>("zorn1632_ThunkData16");
+    ASSERT_NE(nullptr, partnerHalf);
+    {
+        Library provider("ZORNET32.DLL");
+        ASSERT_TRUE(provider.Loaded());
+        auto *servicesHalf = provider.Export<ThunkData *>(98);
+        auto *unusedHalf = provider.Export<ThunkData *>(99);
+        ASSERT_NE(nullptr, servicesHalf);
+        ASSERT_NE(nullptr, unusedHalf);
+        EXPECT_EQ(THUNK_SIGNATURE, servicesHalf->signature);
+        EXPECT_EQ(2u, servicesHalf->entryCount);
+        EXPECT_EQ(partnerHalf, servicesHalf->peer);
+        EXPECT_EQ(servicesHalf, partnerHalf->peer);
+        EXPECT_EQ(THUNK_SIGNATURE, unusedHalf->signature);
+        EXPECT_EQ(nullptr, unusedHalf->peer) << "the 32-to-16 half of the provider is never connected";
+
+        /* The 16-bit side reaches the provider through the link. */
+        SharedBlockView block;
+        ASSERT_TRUE(block.Open());
+        EXPECT_EQ(0u, Zorn1632RegisterWindow(0xABCD1234));
+        EXPECT_EQ(0x1234u, block->notifyWindow);
+        EXPECT_EQ(0u, Zorn1632RegisterWindow(0));
+    }
+    /* A partner that calls up after the provider has gone finds no peer. */
+    EXPECT_EQ(nullptr, partnerHalf->peer);
+    EXPECT_EQ(ZORN1632_NO_PEER, Zorn1632RegisterWindow(0x1234));
+    char user[100], password[20], newPassword[20];
+    EXPECT_EQ(ZORN1632_NO_PEER, Zorn1632FetchCredentials(user, password, newPassword));
+}
+
+DWORD WINAPI DoNothing(LPVOID)
+{
+    return 0;
+}
+
+TEST(ProviderAttach, ThreadAttachAndDetachChangeNothing)
+{
+    Library provider("ZORNET32.DLL");
+    ASSERT_TRUE(provider.Loaded());
+    SharedBlockView block;
+    ASSERT_TRUE(block.Open());
+    std::strcpy(block->userName, "ALICE");
+    block->notifyWindow = 0x77;
+    auto *servicesHalf = provider.Export<ThunkData *>(98);
+    const ThunkData *peerBefore = servicesHalf->peer;
+    std::vector<BYTE> before(block.Bytes(), block.Bytes() + kSharedRecordSize);
+
+    for (int i = 0; i < 3; ++i) {
+        HANDLE thread = CreateThread(nullptr, 0, DoNothing, nullptr, 0, nullptr);
+        ASSERT_NE(nullptr, thread);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+
+    EXPECT_EQ(0, std::memcmp(before.data(), block.Bytes(), kSharedRecordSize));
+    EXPECT_EQ(peerBefore, servicesHalf->peer);
+    EXPECT_NE(nullptr, peerBefore);
+    std::memset(block->userName, 0, sizeof(block->userName));
+    block->notifyWindow = 0;
+}
+
+TEST(SharedBlock, IsSharedBetweenProcessesAndStartsFromZerosOnlyWhenNew)
+{
+    /* Nobody holds the block: the process that attaches creates it cleared. */
+    EXPECT_EQ(kZeroBlock, BlockSeenByAnotherProcess());
+
+    {
+        Library provider("ZORNET32.DLL");
+        ASSERT_TRUE(provider.Loaded());
+        SharedBlockView block;
+        ASSERT_TRUE(block.Open());
+        EXPECT_EQ(kZeroBlock, Hex(block.Bytes(), kSharedRecordSize)) << "the first process sees zeros";
+
+        std::strcpy(block->userName, "ALICE");
+        std::strcpy(block->password, "SECRET");
+        EXPECT_EQ(0u, Zorn1632RegisterWindow(0x00C2));
+
+        /* A second process attaches while this one holds the block: nothing is cleared. */
+        const std::string seen = BlockSeenByAnotherProcess();
+        EXPECT_EQ(Hex(block.Bytes(), kSharedRecordSize), seen);
+        EXPECT_EQ(Hex(reinterpret_cast<const BYTE *>("ALICE"), 6), seen.substr(0, 12));
+        EXPECT_EQ(Hex(reinterpret_cast<const BYTE *>("SECRET"), 7), seen.substr(200, 14));
+        EXPECT_EQ("C2000000", seen.substr(2000, 8));
+    }
+
+    /* Both have detached: the next attach starts again from zeros. */
+    EXPECT_EQ(kZeroBlock, BlockSeenByAnotherProcess());
+}
+
+} // namespace
