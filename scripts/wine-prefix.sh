@@ -30,6 +30,7 @@ start)
   ;;
 stop)
   quiet wineserver -k || true
+  quiet wineserver -w || true
   ;;
 *)
   echo "usage: $0 start|stop BUILD" >&2
