@@ -38,3 +38,27 @@ inline bool CopyWhole(char (&dest)[N], const char *text)
 {
     return CopyWhole(dest, N, text);
 }
+
+/*
+ * Stores text in a field that other readers rely on: the whole text when it
+ * fits with its terminator, otherwise an empty field. Neither a cut value nor a
+ * stale one is left behind. Returns whether the text was stored.
+ */
+template <size_t N>
+inline bool StoreWhole(char (&field)[N], const char *text)
+{
+    if (CopyWhole(field, N, text))
+        return true;
+    field[0] = '\0';
+    return false;
+}
+
+/* Length of a string that may be a null pointer. */
+inline size_t LengthOf(const char *text)
+{
+    size_t length = 0;
+    if (text != nullptr)
+        while (text[length] != '\0')
+            ++length;
+    return length;
+}

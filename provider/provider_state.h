@@ -59,5 +59,33 @@ DWORD WINAPI QENMirevola(DWORD value);
 DWORD WINAPI QENGetUseridPassword(LPSTR userName, LPSTR password, LPSTR newPassword);
 }
 
+/* The router's logon information: a user name and a password. */
+struct RouterLogonInfo {
+    LPSTR userName;
+    LPSTR password;
+};
+
+extern "C" {
+DWORD WINAPI NPLogon(HWND owner, RouterLogonInfo *logon, RouterLogonInfo *previous,
+                     LPSTR script, DWORD scriptSize, DWORD flags);
+DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonInfo *previousLogon,
+                              DWORD action);
+}
+
 /* Upper-cases a writable string in place over its whole length. */
 void UpperCaseInPlace(LPSTR text);
+
+/* Messages and context help. */
+extern const DWORD HelpIdTable[];
+void ShowProviderMessage(UINT stringId);
+int ShowProviderMessageWithStyle(UINT stringId, UINT style);
+BOOL ShowContextHelp(UINT message, WPARAM wParam, LPARAM lParam);
+
+/* The remembered logon domain. */
+BOOL ReadAuthenticatingAgent(LPSTR destination, size_t size);
+LONG WriteAuthenticatingAgent(LPCSTR domain);
+
+/* Password change. */
+DWORD ChangeDomainPassword(LPSTR userName, LPSTR oldPassword, LPSTR newPassword, LPSTR domain,
+                           BOOL showErrors);
+DWORD PromptNewPassword(HWND owner, LPSTR oldPassword, LPSTR newPassword, DWORD cancelStatus);

@@ -27,6 +27,10 @@ start)
     echo "$stamp" > "$WINEPREFIX/.zor-settings"
   fi
   quiet wine wineboot
+  # The provider's install file, as a machine would get it.
+  if [ -f "$build/bin/zornet32.reg" ]; then
+    quiet wine regedit /S "$(winepath -w "$build/bin/zornet32.reg" 2>/dev/null)"
+  fi
   ;;
 stop)
   quiet wineserver -k || true

@@ -1,0 +1,242 @@
+#include "dialog_driver.h"
+
+#include <cstring>
+
+namespace {
+
+DialogDriver *running = nullptr;
+std::vector<HelpRequest> helpRequests;
+
+constexpr char kProviderKey[] = "System\\CurrentControlSet\\Services\\ZORNET32\\NetworkProvider";
+
+struct Found {
+    HWND window;
+};
+
+BOOL CALLBACK FindActiveDialog(HWND window, LPARAM lParam)
+{
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof(className));
+    if (std::strcmp(className, "#32770") == 0 && IsWindowVisible(window) && IsWindowEnabled(window))
+        reinterpret_cast<Found *>(lParam)->window = window;
+    return TRUE;
+}
+
+} // namespace
+
+DWORD DialogDriver::Run(const std::function<DWORD()> &call)
+{
+    running = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 40, Tick);
+    const DWORD result = call();
+    KillTimer(nullptr, timer);
+    running = nullptr;
+    EXPECT_EQ(steps_.size(), next_) << "steps that found no window";
+    return result;
+}
+
+void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (running != nullptr)
+        running->OnTick();
+}
+
+void DialogDriver::OnTick()
+{
+    Found found = {nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindActiveDialog, reinterpret_cast<LPARAM>(&found));
+    if (found.window == nullptr || found.window == lastWindow_)
+        return;
+    lastWindow_ = found.window;
+    if (next_ == steps_.size()) {
+        ADD_FAILURE() << "unexpected window \"" << Caption(found.window) << "\": "
+                      << (IsMessageBox(found.window) ? MessageText(found.window) : "dialog");
+        Press(found.window, IDCANCEL);
+        return;
+    }
+    steps_[next_++](found.window);
+}
+
+bool IsLogonDialog(HWND window)
+{
+    return GetDlgItem(window, 210) != nullptr && GetDlgItem(window, 230) != nullptr;
+}
+
+bool IsChangePasswordDialog(HWND window)
+{
+    return GetDlgItem(window, 310) != nullptr && GetDlgItem(window, 320) != nullptr;
+}
+
+bool IsMessageBox(HWND window)
+{
+    return GetDlgItem(window, 0xFFFF) != nullptr && !IsLogonDialog(window) &&
+           !IsChangePasswordDialog(window);
+}
+
+std::string FieldText(HWND dialog, int control)
+{
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, control, text, sizeof(text));
+    return text;
+}
+
+std::string Caption(HWND window)
+{
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+std::string MessageText(HWND box)
+{
+    return FieldText(box, 0xFFFF);
+}
+
+int FocusedControl()
+{
+    return GetDlgCtrlID(GetFocus());
+}
+
+void Type(HWND dialog, int control, const std::string &text)
+{
+    HWND field = GetDlgItem(dialog, control);
+    SetFocus(field);
+    for (char c : text)
+        SendMessageA(field, WM_CHAR, static_cast<BYTE>(c), 1);
+}
+
+void ClearField(HWND dialog, int control)
+{
+    SetDlgItemTextA(dialog, control, "");
+}
+
+void Press(HWND window, int button)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+}
+
+void PressKey(HWND, UINT key)
+{
+    HWND focus = GetFocus();
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+}
+
+DialogDriver::Step ExpectMessage(const std::string &text, int answer)
+{
+    return [text, answer](HWND box) {
+        EXPECT_TRUE(IsMessageBox(box));
+        EXPECT_EQ("ZOR Networks Client", Caption(box));
+        EXPECT_EQ(text, MessageText(box));
+        Press(box, answer);
+    };
+}
+
+namespace {
+
+BOOL WINAPI RecordHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
+{
+    helpRequests.push_back({GetDlgCtrlID(window), file ? file : "", command, reinterpret_cast<const DWORD *>(data)});
+    return TRUE;
+}
+
+} // namespace
+
+HelpRecorder::HelpRecorder(HMODULE provider)
+{
+    helpRequests.clear();
+    auto *base = reinterpret_cast<BYTE *>(provider);
+    auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
+    auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto *descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress);
+         descriptor->Name != 0; ++descriptor) {
+        if (lstrcmpiA(reinterpret_cast<char *>(base + descriptor->Name), "USER32.dll") != 0)
+            continue;
+        auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + descriptor->OriginalFirstThunk);
+        auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + descriptor->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto *byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<char *>(byName->Name), "WinHelpA") == 0)
+                slot_ = reinterpret_cast<void **>(&slots->u1.Function);
+        }
+    }
+    if (slot_ == nullptr) {
+        ADD_FAILURE() << "the provider does not import WinHelpA";
+        return;
+    }
+    DWORD old;
+    VirtualProtect(slot_, sizeof(void *), PAGE_READWRITE, &old);
+    original_ = *slot_;
+    *slot_ = reinterpret_cast<void *>(RecordHelp);
+    VirtualProtect(slot_, sizeof(void *), old, &old);
+}
+
+HelpRecorder::~HelpRecorder()
+{
+    if (slot_ == nullptr)
+        return;
+    DWORD old;
+    VirtualProtect(slot_, sizeof(void *), PAGE_READWRITE, &old);
+    *slot_ = original_;
+    VirtualProtect(slot_, sizeof(void *), old, &old);
+}
+
+const std::vector<HelpRequest> &HelpRecorder::Requests() const
+{
+    return helpRequests;
+}
+
+DWORD HelpRecorder::Topic(const DWORD *table, int control)
+{
+    if (table == nullptr)
+        return 0;
+    for (; table[0] != 0 || table[1] != 0; table += 2)
+        if (table[0] == static_cast<DWORD>(control))
+            return table[1];
+    return 0;
+}
+
+void SetProviderValue(const char *name, DWORD type, const void *data, DWORD size)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_WRITE, &key))
+        << "the install file has not been applied";
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
+    RegCloseKey(key);
+}
+
+void DeleteProviderValue(const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    }
+}
+
+void SetRememberedDomain(const char *domain)
+{
+    /* Value names are matched without regard to case: a value left under
+     * another spelling would keep that spelling. Start from none. */
+    DeleteProviderValue("AuthenticatingAgent");
+    if (domain != nullptr)
+        SetProviderValue("AuthenticatingAgent", REG_SZ, domain, static_cast<DWORD>(std::strlen(domain) + 1));
+}
+
+std::string RememberedDomain()
+{
+    char data[1024] = "";
+    DWORD size = sizeof(data) - 1;
+    DWORD type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    const LONG status = RegQueryValueExA(key, "AuthenticatingAgent", nullptr, &type,
+                                         reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::string(data) : "<none>";
+}
