@@ -58,6 +58,14 @@ void RecordLogonServer(const BYTE (&result)[kResultSize])
 
 } // namespace
 
+void NotifySixteenBitSide()
+{
+    /* Posted, not sent: the 16-bit side fetches the credentials in its own time. */
+    const DWORD notifyWindow = provider.sharedRecord->notifyWindow;
+    if (notifyWindow != 0)
+        PostMessageA(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(notifyWindow)), kLogonNotifyMessage, 0, 0);
+}
+
 void UpperCaseInPlace(LPSTR text)
 {
     if (text != nullptr)
@@ -91,9 +99,7 @@ extern "C" DWORD WINAPI DomainLogon(LPSTR userName, LPSTR password, LPSTR domain
     if (showWaitCursor)
         SetCursor(previousCursor);
 
-    const DWORD notifyWindow = provider.sharedRecord->notifyWindow;
-    if (status == 0 && notifyWindow != 0)
-        PostMessageA(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(notifyWindow)),
-                     kLogonNotifyMessage, 0, 0);
+    if (status == 0)
+        NotifySixteenBitSide();
     return status;
 }

@@ -26,6 +26,10 @@ constexpr DWORD kPasswordExpiredAtServer = 2242;
 constexpr DWORD kCancelled = ERROR_CANCELLED;              /* 1223 */
 constexpr DWORD kCancelledValidated = 1503;                /* cancelled where validation is required */
 
+/* Marks the provider's own open logon dialogs: a handle kept from a dialog
+ * that has closed may name another window by now. */
+constexpr char kLogonDialogMark[] = "ZorLogonDialog";
+
 constexpr UINT kWarningStyle = MB_OKCANCEL | MB_ICONWARNING | MB_SYSTEMMODAL | MB_SETFOREGROUND;
 
 void CopyToRouter(LPSTR routerBuffer, LPCSTR text)
@@ -57,6 +61,7 @@ INT_PTR CALLBACK LogonDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     provider.logonDialogWindow = dialog;
     switch (message) {
     case WM_INITDIALOG: {
+        SetPropA(dialog, kLogonDialogMark, reinterpret_cast<HANDLE>(1));
         SendDlgItemMessageA(dialog, IDC_USERNAME, EM_LIMITTEXT, 20, 0);
         SendDlgItemMessageA(dialog, IDC_PASSWORD, EM_LIMITTEXT, 14, 0);
         SendDlgItemMessageA(dialog, IDC_DOMAIN, EM_LIMITTEXT, 15, 0);
@@ -87,6 +92,9 @@ INT_PTR CALLBACK LogonDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             EndDialog(dialog, 1);
             return TRUE;
         }
+        return FALSE;
+    case WM_DESTROY:
+        RemovePropA(dialog, kLogonDialogMark);
         return FALSE;
     case WM_HELP:
     case WM_CONTEXTMENU:
@@ -240,6 +248,13 @@ DWORD SilentLogon()
 }
 
 } // namespace
+
+bool IsOpenLogonDialog(HWND window)
+{
+    DWORD process = 0;
+    return window != nullptr && IsWindow(window) && GetWindowThreadProcessId(window, &process) != 0 &&
+           process == GetCurrentProcessId() && GetPropA(window, kLogonDialogMark) != nullptr;
+}
 
 extern "C" DWORD WINAPI NPLogon(HWND owner, RouterLogonInfo *logon, RouterLogonInfo * /*previous*/,
                                 LPSTR /*script*/, DWORD /*scriptSize*/, DWORD flags)

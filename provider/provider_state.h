@@ -72,6 +72,12 @@ DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonInfo *previo
                               DWORD action);
 }
 
+/* Whether a window is a logon dialog of this process that is still open. */
+bool IsOpenLogonDialog(HWND window);
+
+/* Tells the 16-bit side's registered window of a logon or logoff. */
+void NotifySixteenBitSide();
+
 /* Upper-cases a writable string in place over its whole length. */
 void UpperCaseInPlace(LPSTR text);
 

@@ -10,26 +10,43 @@ action=$1
 build=$(cd "$2" && pwd)
 export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
 quiet() { "$@" >/dev/null 2>&1 </dev/null; }
+# The Windows name of a file of this machine: drive Z: is the root.
+windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 case "$action" in
 start)
   settings="$(dirname "$0")/wine-prefix.reg"
   stamp=$(cksum < "$settings")
-  if [ ! -f "$WINEPREFIX/.zor-booted" ]; then
+  # Creating a prefix under an emulated CPU now and then deadlocks; it is
+  # given up after a while and made again. Wine's device drivers are kept
+  # from starting while it is made: they are what crashes there.
+  attempt=0
+  while [ ! -f "$WINEPREFIX/.zor-booted" ]; do
+    attempt=$((attempt + 1))
+    if [ $attempt -gt 3 ]; then
+      echo "wine-prefix: could not create $WINEPREFIX" >&2
+      exit 1
+    fi
+    quiet wineserver -k || true
     rm -rf "$WINEPREFIX"
-    WINEDLLOVERRIDES="mscoree,mshtml=" quiet wineboot -i
-    quiet wineserver -w
-    touch "$WINEPREFIX/.zor-booted"
-  fi
+    if WINEDLLOVERRIDES="mscoree,mshtml=;winedevice.exe=d" quiet timeout 240 wineboot -i &&
+       quiet timeout 60 wineserver -w; then
+      touch "$WINEPREFIX/.zor-booted"
+    fi
+  done
   quiet wineserver -p
   if [ "$(cat "$WINEPREFIX/.zor-settings" 2>/dev/null)" != "$stamp" ]; then
-    quiet wine regedit /S "$(winepath -w "$settings" 2>/dev/null)"
+    quiet timeout 120 wine regedit /S "$(windows_path "$(cd "$(dirname "$settings")" && pwd)/wine-prefix.reg")"
     echo "$stamp" > "$WINEPREFIX/.zor-settings"
   fi
-  quiet wine wineboot
+  if ! quiet timeout 120 wine wineboot; then
+    quiet wineserver -k || true
+    quiet wineserver -p
+    quiet timeout 120 wine wineboot || true
+  fi
   # The provider's install file, as a machine would get it.
   if [ -f "$build/bin/zornet32.reg" ]; then
-    quiet wine regedit /S "$(winepath -w "$build/bin/zornet32.reg" 2>/dev/null)"
+    quiet timeout 120 wine regedit /S "$(windows_path "$build/bin/zornet32.reg")"
   fi
   ;;
 stop)

@@ -187,9 +187,10 @@ TEST(Resources, TheMessageStringsAreExactAndThereAreNoOthers)
         ASSERT_GT(LoadStringA(provider.Module(), s.first, text, sizeof(text)), 0) << s.first;
         EXPECT_STREQ(s.second, text) << s.first;
     }
-    for (UINT id = 480; id <= 640; ++id)
+    for (UINT id = 480; id <= 640; ++id) {
         if (id % 10 != 0 || id < 500 || id > 620)
             EXPECT_EQ(0, LoadStringA(provider.Module(), id, text, sizeof(text))) << id;
+    }
 }
 
 TEST(Resources, IconTwoHundredIsOne32By32SixteenColourImage)

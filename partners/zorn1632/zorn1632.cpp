@@ -42,3 +42,55 @@ extern "C" DWORD Zorn1632FetchCredentials(LPSTR userName, LPSTR password, LPSTR 
     auto entry = reinterpret_cast<CredentialsEntry>(ProviderEntry(1));
     return entry != nullptr ? entry(userName, password, newPassword) : ZORN1632_NO_PEER;
 }
+
+namespace {
+
+HWND listener;
+DWORD notifications;
+char fetchedUser[100], fetchedPassword[20], fetchedNewPassword[20];
+
+LRESULT CALLBACK ListenerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == 3000) {
+        ++notifications;
+        Zorn1632FetchCredentials(fetchedUser, fetchedPassword, fetchedNewPassword);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+extern "C" HWND Zorn1632Listen(void)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ListenerProcedure;
+    windowClass.hInstance = GetModuleHandleA("ZORN1632.DLL");
+    windowClass.lpszClassName = "Zorn1632Listener";
+    RegisterClassA(&windowClass);
+    listener = CreateWindowA("Zorn1632Listener", "16-bit side", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                             nullptr, windowClass.hInstance, nullptr);
+    notifications = 0;
+    fetchedUser[0] = fetchedPassword[0] = fetchedNewPassword[0] = '\0';
+    /* A 16-bit window handle: the low word. */
+    Zorn1632RegisterWindow(LOWORD(reinterpret_cast<ULONG_PTR>(listener)));
+    return listener;
+}
+
+extern "C" void Zorn1632StopListening(void)
+{
+    Zorn1632RegisterWindow(0);
+    DestroyWindow(listener);
+    listener = nullptr;
+}
+
+extern "C" DWORD Zorn1632Notifications(LPSTR userName, LPSTR password, LPSTR newPassword)
+{
+    if (userName != nullptr)
+        lstrcpynA(userName, fetchedUser, sizeof(fetchedUser));
+    if (password != nullptr)
+        lstrcpynA(password, fetchedPassword, sizeof(fetchedPassword));
+    if (newPassword != nullptr)
+        lstrcpynA(newPassword, fetchedNewPassword, sizeof(fetchedNewPassword));
+    return notifications;
+}

@@ -1,0 +1,20 @@
+#include "registry_scan.h"
+
+#include <cstring>
+
+ScanBuffer::ScanBuffer()
+{
+    if (provider.heap != nullptr)
+        data_ = static_cast<BYTE *>(HeapAlloc(provider.heap, HEAP_ZERO_MEMORY, kScanDataSize));
+}
+
+ScanBuffer::~ScanBuffer()
+{
+    if (data_ != nullptr)
+        HeapFree(provider.heap, 0, data_);
+}
+
+bool SameValueName(const char *name, const char *expected)
+{
+    return std::strcmp(name, expected) == 0;
+}

@@ -1,0 +1,171 @@
+/*
+ * The router's small entry points: NPGetCaps (13), NPAddConnection (17),
+ * NPGetHomeDirectory (45), NPLogoff (44) and PPGetPasswordStatus (51).
+ */
+#include "dialog_driver.h"
+#include "zorn1632.h"
+
+#include <cstring>
+
+namespace {
+
+typedef DWORD (WINAPI *IndexEntry)(DWORD index);
+typedef DWORD (WINAPI *AddConnectionEntry)(LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID);
+typedef DWORD (WINAPI *HomeDirectoryEntry)(LPSTR directory, LPDWORD size);
+typedef DWORD (WINAPI *LogoffEntry)(LPVOID, LPVOID, DWORD reason);
+struct RouterLogonInfo {
+    LPSTR userName;
+    LPSTR password;
+};
+typedef DWORD (WINAPI *NPLogonEntry)(HWND, RouterLogonInfo *, RouterLogonInfo *, LPSTR, DWORD, DWORD);
+
+class RouterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SimReset();
+        ASSERT_TRUE(provider_.Loaded());
+        from_ = SimJournalCount();
+    }
+    std::vector<SimCall> ClientCalls() const { return JournalSince(from_, SimTorvek); }
+
+    Library provider_{"ZORNET32.DLL"};
+    DWORD from_ = 0;
+};
+
+TEST_F(RouterTest, CapabilitiesAndPasswordStatusComeFromFixedTables)
+{
+    auto caps = provider_.Export<IndexEntry>(13);
+    ASSERT_EQ(caps, provider_.Export<IndexEntry>("NPGetCaps"));
+    const DWORD expected[16] = {0, 0x00050001, 0x00100000, 0x00050000, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0x36, 0};
+    for (DWORD index = 0; index < 16; ++index)
+        EXPECT_EQ(expected[index], caps(index)) << index;
+    EXPECT_EQ(0u, caps(0xFFFFFFFF));
+
+    auto status = provider_.Export<IndexEntry>(51);
+    const DWORD statuses[6] = {0, 1, 1, 0, 2, 0};
+    for (DWORD index = 0; index < 6; ++index)
+        EXPECT_EQ(statuses[index], status(index)) << index;
+    EXPECT_EQ(0u, status(777));
+    EXPECT_TRUE(ClientCalls().empty());
+}
+
+TEST_F(RouterTest, ConnectionsAreRefused)
+{
+    auto add = provider_.Export<AddConnectionEntry>(17);
+    EXPECT_EQ(1245u, add(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    char text[] = "x";
+    EXPECT_EQ(1245u, add(text, text, text, text, text, text, text, text));
+}
+
+TEST_F(RouterTest, TheHomeDirectoryComesFromTheClientAndFitsTheRoutersBuffer)
+{
+    auto home = provider_.Export<HomeDirectoryEntry>(45);
+    char buffer[64];
+    std::strcpy(buffer, "untouched");
+    EXPECT_EQ(0u, home(buffer, nullptr));
+    EXPECT_STREQ("\\\\ZORSRV1\\HOME", buffer);
+
+    DWORD size = sizeof(buffer);
+    std::strcpy(buffer, "untouched");
+    EXPECT_EQ(0u, home(buffer, &size));
+    EXPECT_STREQ("\\\\ZORSRV1\\HOME", buffer);
+
+    /* Too small: nothing written, the size needed reported. */
+    size = 5;
+    std::strcpy(buffer, "untouched");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), home(buffer, &size));
+    EXPECT_EQ(15u, size);
+    EXPECT_STREQ("untouched", buffer);
+
+    SimForce(SimGetHomeDirectory, 53);
+    EXPECT_EQ(50u, home(buffer, nullptr)) << "every client failure is 50";
+    EXPECT_STREQ("untouched", buffer);
+}
+
+TEST_F(RouterTest, LogoffForOtherReasonsReturnsAtOnce)
+{
+    auto logoff = provider_.Export<LogoffEntry>(44);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, 2));
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, 3));
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, 0));
+    EXPECT_LT(GetTickCount() - start, 1000u) << "no wait";
+    EXPECT_TRUE(ClientCalls().empty());
+}
+
+TEST_F(RouterTest, LogoffTellsTheSixteenBitSideOnlyWhenTheClientLoggedOff)
+{
+    auto logoff = provider_.Export<LogoffEntry>(44);
+    NotifyWindow window;
+    ASSERT_EQ(0u, Zorn1632RegisterWindow(window.Handle16()));
+
+    /* Nobody is logged on at the client: 2201 counts as logged off. */
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, 1));
+    EXPECT_GE(GetTickCount() - start, 1900u) << "waits two seconds before the client's logoff";
+    EXPECT_EQ(1, window.TakePosted());
+    ASSERT_EQ(1u, ClientCalls().size());
+    EXPECT_EQ(SimLogoff, ClientCalls()[0].entry);
+
+    SimForce(SimLogoff, 2202);
+    EXPECT_EQ(2202u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(0, window.TakePosted());
+
+    SimReset();
+    ASSERT_EQ(0u, Zorn1632RegisterWindow(0));
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(0, window.TakePosted());
+    EXPECT_EQ(0, window.Sent());
+}
+
+struct LogonOnAnotherThread {
+    NPLogonEntry logon;
+    DWORD result;
+    DWORD thread;
+};
+
+DWORD WINAPI RunLogon(LPVOID parameter)
+{
+    auto *run = static_cast<LogonOnAnotherThread *>(parameter);
+    run->thread = GetCurrentThreadId();
+    char user[32] = "alice", password[32] = "";
+    RouterLogonInfo info = {user, password};
+    run->result = run->logon(nullptr, &info, nullptr, nullptr, 0, 2);
+    return 0;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found)
+{
+    if (IsLogonDialog(window) && IsWindowVisible(window))
+        *reinterpret_cast<HWND *>(found) = window;
+    return TRUE;
+}
+
+TEST_F(RouterTest, LogoffCancelsALogonDialogOpenOnAnotherThread)
+{
+    auto logoff = provider_.Export<LogoffEntry>(44);
+    LogonOnAnotherThread run = {provider_.Export<NPLogonEntry>(43), 0xFFFFFFFF, 0};
+    HANDLE thread = CreateThread(nullptr, 0, RunLogon, &run, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+
+    HWND dialog = nullptr;
+    for (int i = 0; i < 300 && dialog == nullptr; ++i) {
+        Sleep(50);
+        if (run.thread != 0)
+            EnumThreadWindows(run.thread, FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    }
+    ASSERT_NE(nullptr, dialog) << "the logon dialog did not come up";
+
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    CloseHandle(thread);
+    EXPECT_EQ(1223u, run.result) << "ended as its Cancel button does";
+    EXPECT_FALSE(IsWindow(dialog));
+
+    /* The dialog has gone: a second logoff sends nothing anywhere and still logs off. */
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(2u, ClientCalls().size());
+}
+
+} // namespace

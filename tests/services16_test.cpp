@@ -1,0 +1,107 @@
+/*
+ * The services the 16-bit side calls up through ZORN1632, through the thunk
+ * entries and the named exports QENMirevola (70) and QENGetUseridPassword (97).
+ */
+#include "dialog_driver.h"
+#include "zorn1632.h"
+
+#include <cstring>
+
+namespace {
+
+typedef DWORD (WINAPI *RegisterEntry)(DWORD value);
+typedef DWORD (WINAPI *CredentialsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
+typedef DWORD (WINAPI *DomainLogonEntry)(LPSTR userName, LPSTR password, LPSTR domain, DWORD flag);
+struct RouterLogonInfo {
+    LPSTR userName;
+    LPSTR password;
+};
+typedef DWORD (WINAPI *NPLogonEntry)(HWND, RouterLogonInfo *, RouterLogonInfo *, LPSTR, DWORD, DWORD);
+typedef DWORD (WINAPI *PPChangePasswordEntry)(RouterLogonInfo *, RouterLogonInfo *, DWORD);
+
+class ServicesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SimReset();
+        SetRememberedDomain("ZORDOM");
+        ASSERT_TRUE(provider_.Loaded());
+        ASSERT_TRUE(block_.Open());
+    }
+    Library provider_{"ZORNET32.DLL"};
+    SharedBlockView block_;
+};
+
+TEST_F(ServicesTest, RegistrationKeepsTheLowSixteenBits)
+{
+    auto mirevola = provider_.Export<RegisterEntry>(70);
+    ASSERT_EQ(mirevola, provider_.Export<RegisterEntry>("QENMirevola"));
+    EXPECT_EQ(0u, mirevola(0x00010005));
+    EXPECT_EQ(5u, block_->notifyWindow);
+    EXPECT_EQ(0u, Zorn1632RegisterWindow(0xABCD1234)) << "through thunk entry 0";
+    EXPECT_EQ(0x1234u, block_->notifyWindow);
+    EXPECT_EQ(0u, Zorn1632RegisterWindow(0));
+    EXPECT_EQ(0u, block_->notifyWindow);
+}
+
+TEST_F(ServicesTest, TheSixteenBitSideFetchesTheCredentialsWhenTold)
+{
+    HWND listener = Zorn1632Listen();
+    ASSERT_NE(nullptr, listener);
+    auto logon = provider_.Export<NPLogonEntry>(43);
+    char user[32] = "alice", password[32] = "secret";
+    RouterLogonInfo info = {user, password};
+    EXPECT_EQ(0u, logon(nullptr, &info, nullptr, nullptr, 0, 4)) << "silent logon";
+
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    char fetchedUser[100], fetchedPassword[20], fetchedNew[20];
+    EXPECT_EQ(1u, Zorn1632Notifications(fetchedUser, fetchedPassword, fetchedNew));
+    EXPECT_STREQ("ALICE", fetchedUser);
+    EXPECT_STREQ("SECRET", fetchedPassword);
+    EXPECT_STREQ("", fetchedNew) << "no password change yet: a single NUL";
+
+    /* After a password change the new password is there too. */
+    auto change = provider_.Export<PPChangePasswordEntry>(47);
+    char newPassword[32] = "fresh1", oldPassword[32] = "secret";
+    RouterLogonInfo newLogon = {user, newPassword}, previous = {user, oldPassword};
+    EXPECT_EQ(0u, change(&newLogon, &previous, 777));
+    auto fetch = provider_.Export<CredentialsEntry>(97);
+    ASSERT_EQ(fetch, provider_.Export<CredentialsEntry>("QENGetUseridPassword"));
+    EXPECT_EQ(0u, fetch(fetchedUser, fetchedPassword, fetchedNew));
+    EXPECT_STREQ("FRESH1", fetchedNew);
+    EXPECT_EQ(0u, Zorn1632FetchCredentials(fetchedUser, fetchedPassword, fetchedNew));
+    EXPECT_STREQ("FRESH1", fetchedNew);
+
+    Zorn1632StopListening();
+    EXPECT_EQ(0u, block_->notifyWindow);
+}
+
+TEST_F(ServicesTest, CopiesNeverReadPastAField)
+{
+    /* Another process left every text field without its terminator. */
+    std::memset(block_->userName, 'U', sizeof(block_->userName));
+    std::memset(block_->password, 'P', sizeof(block_->password));
+    std::memset(block_->newPassword, 'N', sizeof(block_->newPassword));
+    std::memset(block_->oldPassword, 'O', sizeof(block_->oldPassword));
+
+    struct {
+        char user[100];
+        char guard1[8];
+        char password[20];
+        char guard2[8];
+        char newPassword[20];
+        char guard3[8];
+    } out;
+    std::memset(&out, '#', sizeof(out));
+    EXPECT_EQ(0u, Zorn1632FetchCredentials(out.user, out.password, out.newPassword));
+    EXPECT_EQ(std::string(99, 'U'), out.user);
+    EXPECT_EQ(std::string(19, 'P'), out.password);
+    EXPECT_EQ(std::string(19, 'N'), out.newPassword);
+    EXPECT_EQ(std::string(8, '#'), std::string(out.guard1, 8));
+    EXPECT_EQ(std::string(8, '#'), std::string(out.guard2, 8));
+    EXPECT_EQ(std::string(8, '#'), std::string(out.guard3, 8));
+}
+
+} // namespace
