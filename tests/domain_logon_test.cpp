@@ -13,7 +13,6 @@
 
 namespace {
 
-typedef DWORD (WINAPI *DomainLogonEntry)(LPSTR userName, LPSTR password, LPSTR domain, DWORD flag);
 
 class DomainLogonTest : public ::testing::Test {
 protected:

@@ -11,17 +11,23 @@
 
 namespace {
 
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
-};
-typedef DWORD (WINAPI *NPLogonEntry)(HWND owner, RouterLogonInfo *logon, RouterLogonInfo *previous,
-                                     LPSTR script, DWORD scriptSize, DWORD flags);
 
 const char kWrongPassword[] =
     "The domain password you supplied is not correct,\nor your access to the server has been denied.";
 const char kNoServer[] = "No domain server was available to validate your password.\n"
                          "You may not be able to access some network resources.";
+
+/* A step that types a user name and password into the logon dialog and presses OK. */
+DialogDriver::Step LogOnAs(const char *user, const char *password)
+{
+    return [user, password](HWND dialog) {
+        ASSERT_TRUE(IsLogonDialog(dialog));
+        ClearField(dialog, 210);
+        Type(dialog, 210, user);
+        Type(dialog, 220, password);
+        Press(dialog, IDOK);
+    };
+}
 
 class LogonTest : public ::testing::Test {
 protected:
@@ -249,12 +255,7 @@ TEST_F(LogonTest, NoDomainServerOkIsARetryWhenValidationIsRequired)
 TEST_F(LogonTest, AnExpiredPasswordIsChangedOnTheSpot)
 {
     driver_
-        .Then([](HWND dialog) {
-            ClearField(dialog, 210);
-            Type(dialog, 210, "bob");
-            Type(dialog, 220, "oldpass");
-            Press(dialog, IDOK);
-        })
+        .Then(LogOnAs("bob", "oldpass"))
         .Then(ExpectMessage("Your domain password has expired.\nYou must specify a new password to logon."))
         .Then([](HWND change) {
             ASSERT_TRUE(IsChangePasswordDialog(change));
@@ -291,12 +292,7 @@ TEST_F(LogonTest, AFailedChangeIsReportedAndAskedAgain)
 {
     SimForce(SimChangePassword, 2245);
     driver_
-        .Then([](HWND dialog) {
-            ClearField(dialog, 210);
-            Type(dialog, 210, "bob");
-            Type(dialog, 220, "oldpass");
-            Press(dialog, IDOK);
-        })
+        .Then(LogOnAs("bob", "oldpass"))
         .Then(ExpectMessage("Your domain password has expired.\nYou must specify a new password to logon."))
         .Then([](HWND change) {
             Type(change, 310, "ab");
@@ -366,12 +362,7 @@ TEST_F(LogonTest, TheChangeDialogLimitsItsFieldsAndIgnoresTheOldPasswordTyped)
 {
     HelpRecorder help(provider_.Module());
     driver_
-        .Then([](HWND dialog) {
-            ClearField(dialog, 210);
-            Type(dialog, 210, "bob");
-            Type(dialog, 220, "oldpass");
-            Press(dialog, IDOK);
-        })
+        .Then(LogOnAs("bob", "oldpass"))
         .Then(ExpectMessage("Your domain password has expired.\nYou must specify a new password to logon."))
         .Then([](HWND change) {
             for (int control : {300, 310, 320}) {

@@ -10,12 +10,6 @@
 
 namespace {
 
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
-};
-typedef DWORD (WINAPI *PPChangePasswordEntry)(RouterLogonInfo *newLogon, RouterLogonInfo *previous,
-                                              DWORD action);
 
 class PasswordChangeTest : public ::testing::Test {
 protected:

@@ -13,11 +13,6 @@ typedef DWORD (WINAPI *IndexEntry)(DWORD index);
 typedef DWORD (WINAPI *AddConnectionEntry)(LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID);
 typedef DWORD (WINAPI *HomeDirectoryEntry)(LPSTR directory, LPDWORD size);
 typedef DWORD (WINAPI *LogoffEntry)(LPVOID, LPVOID, DWORD reason);
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
-};
-typedef DWORD (WINAPI *NPLogonEntry)(HWND, RouterLogonInfo *, RouterLogonInfo *, LPSTR, DWORD, DWORD);
 
 class RouterTest : public ::testing::Test {
 protected:

@@ -11,13 +11,6 @@ namespace {
 
 typedef DWORD (WINAPI *RegisterEntry)(DWORD value);
 typedef DWORD (WINAPI *CredentialsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
-typedef DWORD (WINAPI *DomainLogonEntry)(LPSTR userName, LPSTR password, LPSTR domain, DWORD flag);
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
-};
-typedef DWORD (WINAPI *NPLogonEntry)(HWND, RouterLogonInfo *, RouterLogonInfo *, LPSTR, DWORD, DWORD);
-typedef DWORD (WINAPI *PPChangePasswordEntry)(RouterLogonInfo *, RouterLogonInfo *, DWORD);
 
 class ServicesTest : public ::testing::Test {
 protected:

@@ -11,7 +11,27 @@
 
 namespace {
 
-typedef DWORD (WINAPI *DomainLogonEntry)(LPSTR userName, LPSTR password, LPSTR domain, DWORD flag);
+struct RouterLogonInfo {
+    LPSTR userName;
+    LPSTR password;
+};
+typedef DWORD (WINAPI *NPLogonEntry)(HWND owner, RouterLogonInfo *logon, RouterLogonInfo *previous,
+                                     LPSTR script, DWORD scriptSize, DWORD flags);
+constexpr DWORD kSilentLogon = 4;
+
+/* The domain a previous interactive logon left in the registry. */
+void RememberDomain(const char *domain)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\ZORNET32\\NetworkProvider", 0,
+                      KEY_WRITE, &key) != ERROR_SUCCESS) {
+        std::printf("the provider is not installed (apply provider/zornet32.reg)\n");
+        return;
+    }
+    RegSetValueExA(key, "AuthenticatingAgent", 0, REG_SZ, reinterpret_cast<const BYTE *>(domain),
+                   lstrlenA(domain) + 1);
+    RegCloseKey(key);
+}
 
 const char *Describe(DWORD status)
 {
@@ -43,29 +63,36 @@ void PrintJournal(DWORD from)
     }
 }
 
-int CountNotifications(HWND window)
+/* Lets the 16-bit side's window handle what was posted to it. */
+void DispatchPending()
 {
-    int count = 0;
     MSG message;
-    while (PeekMessageA(&message, window, kLogonNotifyMessage, kLogonNotifyMessage, PM_REMOVE))
-        ++count;
-    return count;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
 }
 
-void Logon(DomainLogonEntry domainLogon, HWND window, const char *user, const char *password,
-           const char *domain)
+void Logon(NPLogonEntry logon, const char *user, const char *password, const char *domain)
 {
-    char userBuffer[100], passwordBuffer[20], domainBuffer[64];
+    char userBuffer[100], passwordBuffer[20];
     lstrcpynA(userBuffer, user, sizeof(userBuffer));
     lstrcpynA(passwordBuffer, password, sizeof(passwordBuffer));
-    lstrcpynA(domainBuffer, domain, sizeof(domainBuffer));
+    RouterLogonInfo info = {userBuffer, passwordBuffer};
+    RememberDomain(domain);
 
-    std::printf("\n%s\\%s, password \"%s\":\n", domain, user, password);
+    std::printf("\nuser %s, password \"%s\", remembered domain %s:\n", user, password, domain);
     const DWORD from = SimJournalCount();
-    const DWORD status = domainLogon(userBuffer, passwordBuffer, domainBuffer, 1);
+    const DWORD before = Zorn1632Notifications(nullptr, nullptr, nullptr);
+    const DWORD status = logon(nullptr, &info, nullptr, nullptr, 0, kSilentLogon);
     PrintJournal(from);
-    std::printf("  DomainLogon returned %lu (%s); the 16-bit side was notified %d time(s)\n", status,
-                Describe(status), CountNotifications(window));
+    DispatchPending();
+    char fetchedUser[100], fetchedPassword[20], fetchedNew[20];
+    const DWORD notified = Zorn1632Notifications(fetchedUser, fetchedPassword, fetchedNew) - before;
+    std::printf("  NPLogon returned %lu (%s)\n", status, Describe(status));
+    if (notified != 0)
+        std::printf("  the 16-bit side was told and fetched user \"%s\", password \"%s\"\n", fetchedUser,
+                    fetchedPassword);
+    else
+        std::printf("  the 16-bit side was not told\n");
 }
 
 } // namespace
@@ -79,27 +106,24 @@ int main()
         std::printf("ZORNET32.DLL did not load (error %lu)\n", GetLastError());
         return 1;
     }
-    auto domainLogon = reinterpret_cast<DomainLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(100)));
-    std::printf("ZORNET32.DLL loaded; DomainLogon is ordinal 100\n");
+    auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(43)));
+    std::printf("ZORNET32.DLL loaded as the router loads it; silent logons through NPLogon (ordinal 43)\n");
 
     /* The 16-bit side registers the window that hears of logons. */
-    HWND window = CreateWindowA("STATIC", "16-bit side", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    Zorn1632RegisterWindow(LOWORD(reinterpret_cast<ULONG_PTR>(window)));
+    HWND window = Zorn1632Listen();
     std::printf("the 16-bit side registered window %04X through ZORN1632\n",
                 LOWORD(reinterpret_cast<ULONG_PTR>(window)));
 
-    Logon(domainLogon, window, "alice", "secret", "zordom");
-    Logon(domainLogon, window, "alice", "guess", "zordom");
-    Logon(domainLogon, window, "bob", "oldpass", "zordom");
-    Logon(domainLogon, window, "alice", "secret", "nodom");
+    Logon(logon, "alice", "secret", "zordom");
+    Logon(logon, "alice", "guess", "zordom");
+    Logon(logon, "bob", "oldpass", "zordom");
+    Logon(logon, "alice", "secret", "nodom");
 
-    char user[100] = "", password[20] = "", newPassword[20] = "";
-    Zorn1632FetchCredentials(user, password, newPassword);
     char loggedOn[32] = "(nobody)";
     SimLoggedOnUser(loggedOn, sizeof(loggedOn));
     std::printf("\nlogged on at the client: %s\n", loggedOn);
 
-    DestroyWindow(window);
+    Zorn1632StopListening();
     FreeLibrary(provider);
     return 0;
 }
