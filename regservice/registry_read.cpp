@@ -1,0 +1,213 @@
+/*
+ * ReadRegistry: one item of the catalogue. Values are found by walking the
+ * key's values and comparing names, never by asking the registry for a name.
+ */
+#include "bounded_text.h"
+#include "regservice.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kBlockSize = 1024;
+constexpr DWORD kNameSize = 128;
+constexpr DWORD kEntrySize = 40;
+constexpr DWORD kRemotePathOffset = 9;
+constexpr DWORD kRemotePathSize = 31; /* 30 characters and the terminator */
+constexpr int kDriveKeys = 26;
+constexpr int kPortKeys = 9;
+
+const char *ValueName(int item)
+{
+    switch (item) {
+    case ItemUserName:            return "USERNAME";
+    case ItemAuthenticatingAgent: return "AUTHENTICATINGAGENT";
+    case ItemDomains:             return "DOMAINS";
+    case ItemPasswordCaching:     return "PASSWORDCACHING";
+    case ItemFmShare:             return "FMSHARE";
+    case ItemLmLogon:             return "LMLOGON";
+    case ItemComputerName:        return "COMPUTERNAME";
+    default:                      return nullptr;
+    }
+}
+
+/* An open key, closed on every path. */
+class OpenKey {
+public:
+    OpenKey(HKEY root, const char *path)
+    {
+        status_ = RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WRITE, &key_);
+        if (status_ != ERROR_SUCCESS)
+            key_ = nullptr;
+    }
+    ~OpenKey()
+    {
+        if (key_ != nullptr)
+            RegCloseKey(key_);
+    }
+    OpenKey(const OpenKey &) = delete;
+    OpenKey &operator=(const OpenKey &) = delete;
+    LONG Status() const { return status_; }
+    /* The number of values, or the status of asking for it. */
+    LONG CountValues(DWORD *count) const
+    {
+        *count = 0;
+        return RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, count,
+                                nullptr, nullptr, nullptr, nullptr);
+    }
+    operator HKEY() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+    LONG status_ = ERROR_SUCCESS;
+};
+
+/* The value-data block of one key, from ServiceHeap. */
+class Block {
+public:
+    Block()
+    {
+        if (ServiceHeap != nullptr)
+            data_ = static_cast<BYTE *>(HeapAlloc(ServiceHeap, HEAP_ZERO_MEMORY, kBlockSize));
+    }
+    ~Block()
+    {
+        if (data_ != nullptr)
+            HeapFree(ServiceHeap, 0, data_);
+    }
+    Block(const Block &) = delete;
+    Block &operator=(const Block &) = delete;
+    BYTE *Data() const { return data_; }
+
+private:
+    BYTE *data_ = nullptr;
+};
+
+struct EnumeratedValue {
+    char  name[kNameSize];
+    DWORD type;
+    DWORD size;
+};
+
+LONG Enumerate(HKEY key, DWORD index, BYTE *block, EnumeratedValue *value)
+{
+    ZeroMemory(block, kBlockSize);
+    value->name[0] = '\0';
+    DWORD nameSize = kNameSize;
+    value->size = kBlockSize;
+    value->type = REG_NONE;
+    return RegEnumValueA(key, index, value->name, &nameSize, nullptr, &value->type, block, &value->size);
+}
+
+/* The text of a value, never read past the block: a block filled without a
+ * terminator gives its first 1023 bytes. */
+size_t TextLength(const BYTE *block)
+{
+    return BoundedLength(reinterpret_cast<const char *>(block), kBlockSize - 1);
+}
+
+LONG Answer(const EnumeratedValue &value, const BYTE *block, char *data)
+{
+    if (value.type == REG_BINARY) {
+        if (value.size > 0 && block[0] != 0) {
+            std::memcpy(data, "YES", 4);
+            return ResultYes;
+        }
+        std::memcpy(data, "NO", 3);
+        return ResultNo;
+    }
+    const size_t length = TextLength(block);
+    std::memcpy(data, block, length);
+    data[length] = '\0';
+    return ERROR_SUCCESS;
+}
+
+LONG ReadValue(int item, char *data)
+{
+    OpenKey key(HKEY_LOCAL_MACHINE, ItemKey(item));
+    if (key.Status() != ERROR_SUCCESS)
+        return key.Status();
+    DWORD count = 0;
+    const LONG counted = key.CountValues(&count);
+    if (counted != ERROR_SUCCESS)
+        return counted;
+    if (count == 0)
+        return ERROR_SUCCESS;
+    Block block;
+    if (block.Data() == nullptr)
+        return ERROR_NOT_ENOUGH_MEMORY;
+
+    LONG result = ERROR_SUCCESS;
+    for (DWORD index = 0; index < count; ++index) {
+        EnumeratedValue value;
+        result = Enumerate(key, index, block.Data(), &value);
+        if (result != ERROR_SUCCESS || !SameName(value.name, ValueName(item)))
+            continue;
+        return Answer(value, block.Data(), data);
+    }
+    return result;
+}
+
+/* The persistent connections: drives A to Z, then ports LPT1 to LPT9. */
+LONG ReadConnections(char *data)
+{
+    DWORD entries = 0;
+    LONG result = ERROR_SUCCESS;
+    for (int position = 0; position < kDriveKeys + kPortKeys; ++position) {
+        char localName[9] = "";
+        if (position < kDriveKeys) {
+            localName[0] = static_cast<char>('A' + position);
+            std::memcpy(localName + 1, ":", 2);
+        } else {
+            std::memcpy(localName, "LPT", 3);
+            localName[3] = static_cast<char>('1' + position - kDriveKeys);
+            std::memcpy(localName + 4, ":", 2);
+        }
+        char path[64];
+        lstrcpyA(path, kPersistentKey);
+        lstrcatA(path, localName);
+        path[lstrlenA(path) - 1] = '\0'; /* the key has no ":" */
+
+        OpenKey key(HKEY_CURRENT_USER, path);
+        result = key.Status();
+        if (result != ERROR_SUCCESS)
+            continue;
+        DWORD count = 0;
+        result = key.CountValues(&count);
+        if (result != ERROR_SUCCESS || count == 0)
+            continue;
+        Block block;
+        if (block.Data() == nullptr) {
+            result = ERROR_NOT_ENOUGH_MEMORY;
+            continue;
+        }
+        result = ERROR_SUCCESS;
+        for (DWORD index = 0; index < count; ++index) {
+            EnumeratedValue value;
+            result = Enumerate(key, index, block.Data(), &value);
+            if (result != ERROR_SUCCESS || !SameName(value.name, "RemotePath"))
+                continue;
+            /* A path that does not fit its 31 bytes is left out rather than
+             * cut into the path of another share. */
+            const size_t length = TextLength(block.Data());
+            if (length >= kRemotePathSize)
+                continue;
+            char *entry = data + entries * kEntrySize;
+            std::memcpy(entry + kRemotePathOffset, block.Data(), length + 1);
+            std::memcpy(entry, localName, lstrlenA(localName) + 1);
+            ++entries;
+        }
+    }
+    return entries > 0 ? ERROR_SUCCESS : result;
+}
+
+} // namespace
+
+extern "C" LONG WINAPI ReadRegistry(int item, char *data, int /*length*/)
+{
+    if (item < ItemUserName || item > ItemComputerName)
+        return ResultBadRequest;
+    if (item == ItemPersistentConnections)
+        return ReadConnections(data);
+    return ReadValue(item, data);
+}
