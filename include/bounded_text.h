@@ -62,3 +62,19 @@ inline size_t LengthOf(const char *text)
             ++length;
     return length;
 }
+
+/*
+ * Copies a fixed-width field out, never reading past the field even when the
+ * writer left it without its terminator, and never writing more than the
+ * field's width: at most N - 1 characters and the terminator.
+ */
+template <size_t N>
+inline void CopyFieldOut(char *dest, const char (&field)[N])
+{
+    if (dest == nullptr)
+        return;
+    const size_t length = BoundedLength(field, N - 1);
+    for (size_t i = 0; i < length; ++i)
+        dest[i] = field[i];
+    dest[length] = '\0';
+}

@@ -38,17 +38,6 @@ void CopyToRouter(LPSTR routerBuffer, LPCSTR text)
         lstrcpyA(routerBuffer, text);
 }
 
-/* The shared block's user name, which another process may have left without
- * its terminator. */
-void SharedUserName(char (&userName)[sizeof(SharedLogonRecord::userName)])
-{
-    const char *field = provider.sharedRecord->userName;
-    const size_t length = BoundedLength(field, sizeof(userName) - 1);
-    for (size_t i = 0; i < length; ++i)
-        userName[i] = field[i];
-    userName[length] = '\0';
-}
-
 int FocusedField()
 {
     if (provider.focusControl == IDC_USERNAME || provider.focusControl == IDC_DOMAIN)
@@ -65,8 +54,9 @@ INT_PTR CALLBACK LogonDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SendDlgItemMessageA(dialog, IDC_USERNAME, EM_LIMITTEXT, 20, 0);
         SendDlgItemMessageA(dialog, IDC_PASSWORD, EM_LIMITTEXT, 14, 0);
         SendDlgItemMessageA(dialog, IDC_DOMAIN, EM_LIMITTEXT, 15, 0);
+        /* Another process may have left the field without its terminator. */
         char userName[sizeof(SharedLogonRecord::userName)];
-        SharedUserName(userName);
+        CopyFieldOut(userName, provider.sharedRecord->userName);
         SetDlgItemTextA(dialog, IDC_USERNAME, userName);
         if (provider.logonPassword[0] != '\0')
             SetDlgItemTextA(dialog, IDC_PASSWORD, provider.logonPassword);

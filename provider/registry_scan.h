@@ -8,30 +8,10 @@
 #pragma once
 
 #include "provider_state.h"
+#include "registry_key.h"
 
 constexpr DWORD kScanDataSize = 1024;
 constexpr DWORD kScanNameSize = 128;
-
-/* An open registry key, closed on every path. */
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey &) = delete;
-    RegistryKey &operator=(const RegistryKey &) = delete;
-    ~RegistryKey()
-    {
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-    LONG OpenForReadAndWrite(LPCSTR path)
-    {
-        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WRITE, &key_);
-    }
-    operator HKEY() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 /* A 1024-byte buffer from the provider's heap, given back on every path.
  * Data() is null when the heap could not supply it. */
@@ -60,14 +40,10 @@ template <class Visit>
 bool ScanValues(LPCSTR keyPath, Visit visit)
 {
     RegistryKey key;
-    if (key.OpenForReadAndWrite(keyPath) != ERROR_SUCCESS)
+    if (key.Open(HKEY_LOCAL_MACHINE, keyPath) != ERROR_SUCCESS)
         return false;
-    char keyClass[260];
-    DWORD classSize = sizeof(keyClass);
     DWORD valueCount = 0;
-    if (RegQueryInfoKeyA(key, keyClass, &classSize, nullptr, nullptr, nullptr, nullptr, &valueCount,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-        valueCount == 0)
+    if (key.CountValues(&valueCount) != ERROR_SUCCESS || valueCount == 0)
         return false;
     ScanBuffer data;
     if (data.Data() == nullptr)

@@ -35,7 +35,7 @@ BOOL ReadAuthenticatingAgent(LPSTR destination, size_t size)
 LONG WriteAuthenticatingAgent(LPCSTR domain)
 {
     RegistryKey key;
-    const LONG status = key.OpenForReadAndWrite(kProviderKey);
+    const LONG status = key.Open(HKEY_LOCAL_MACHINE, kProviderKey);
     if (status != ERROR_SUCCESS)
         return status;
     return RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(domain),

@@ -8,20 +8,6 @@
 
 namespace {
 
-/* Copies a field of the shared block out, never reading past the field even
- * when another process left it without its terminator, and never writing
- * more than the field's width. */
-template <size_t N>
-void CopyFieldOut(LPSTR dest, const char (&field)[N])
-{
-    if (dest == nullptr)
-        return;
-    const size_t length = BoundedLength(field, N - 1);
-    for (size_t i = 0; i < length; ++i)
-        dest[i] = field[i];
-    dest[length] = '\0';
-}
-
 const FARPROC kServiceEntries[] = {
     reinterpret_cast<FARPROC>(QENMirevola),
     reinterpret_cast<FARPROC>(QENGetUseridPassword),

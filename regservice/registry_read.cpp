@@ -3,6 +3,7 @@
  * key's values and comparing names, never by asking the registry for a name.
  */
 #include "bounded_text.h"
+#include "registry_key.h"
 #include "regservice.h"
 
 #include <cstring>
@@ -30,37 +31,6 @@ const char *ValueName(int item)
     default:                      return nullptr;
     }
 }
-
-/* An open key, closed on every path. */
-class OpenKey {
-public:
-    OpenKey(HKEY root, const char *path)
-    {
-        status_ = RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WRITE, &key_);
-        if (status_ != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~OpenKey()
-    {
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey &) = delete;
-    OpenKey &operator=(const OpenKey &) = delete;
-    LONG Status() const { return status_; }
-    /* The number of values, or the status of asking for it. */
-    LONG CountValues(DWORD *count) const
-    {
-        *count = 0;
-        return RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, count,
-                                nullptr, nullptr, nullptr, nullptr);
-    }
-    operator HKEY() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-    LONG status_ = ERROR_SUCCESS;
-};
 
 /* The value-data block of one key, from ServiceHeap. */
 class Block {
@@ -124,9 +94,10 @@ LONG Answer(const EnumeratedValue &value, const BYTE *block, char *data)
 
 LONG ReadValue(int item, char *data)
 {
-    OpenKey key(HKEY_LOCAL_MACHINE, ItemKey(item));
-    if (key.Status() != ERROR_SUCCESS)
-        return key.Status();
+    RegistryKey key;
+    const LONG opened = key.Open(HKEY_LOCAL_MACHINE, ItemKey(item));
+    if (opened != ERROR_SUCCESS)
+        return opened;
     DWORD count = 0;
     const LONG counted = key.CountValues(&count);
     if (counted != ERROR_SUCCESS)
@@ -168,8 +139,8 @@ LONG ReadConnections(char *data)
         lstrcatA(path, localName);
         path[lstrlenA(path) - 1] = '\0'; /* the key has no ":" */
 
-        OpenKey key(HKEY_CURRENT_USER, path);
-        result = key.Status();
+        RegistryKey key;
+        result = key.Open(HKEY_CURRENT_USER, path);
         if (result != ERROR_SUCCESS)
             continue;
         DWORD count = 0;

@@ -4,6 +4,7 @@
  * HKEY_LOCAL_MACHINE are opened, never created.
  */
 #include "bounded_text.h"
+#include "registry_key.h"
 #include "regservice.h"
 
 #include <cstring>
@@ -26,20 +27,17 @@ LONG SetText(HKEY key, const char *name, const char *text)
 
 LONG WriteValue(int op, int item, const char *name, const char *text)
 {
-    HKEY key;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, ItemKey(item), 0, KEY_READ | KEY_WRITE, &key);
+    RegistryKey key;
+    const LONG status = key.Open(HKEY_LOCAL_MACHINE, ItemKey(item));
     if (status != ERROR_SUCCESS)
         return status;
-    if (op == DeleteItem) {
-        status = RegDeleteValueA(key, name);
-    } else if (IsYesNoItem(item)) {
+    if (op == DeleteItem)
+        return RegDeleteValueA(key, name);
+    if (IsYesNoItem(item)) {
         const DWORD yes = SameName(text, "yes") ? 1 : 0;
-        status = RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE *>(&yes), sizeof(yes));
-    } else {
-        status = SetText(key, name, text);
+        return RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE *>(&yes), sizeof(yes));
     }
-    RegCloseKey(key);
-    return status;
+    return SetText(key, name, text);
 }
 
 /*
@@ -69,17 +67,17 @@ LONG WriteConnection(int op, const char *user, const char *localName, const char
     if (op != SetItem)
         return RegDeleteKeyA(HKEY_CURRENT_USER, path);
 
-    HKEY key;
-    LONG status = RegCreateKeyA(HKEY_CURRENT_USER, path, &key);
+    RegistryKey key;
+    LONG status = key.Create(HKEY_CURRENT_USER, path);
     if (status != ERROR_SUCCESS)
         return status;
+    /* A failed step stops the sequence; what was written before it stays. */
     status = SetText(key, "RemotePath", remotePath);
     if (status == ERROR_SUCCESS)
         status = SetText(key, "UserName", user);
     if (status == ERROR_SUCCESS)
         status = RegSetValueExA(key, "ProviderName", 0, REG_SZ,
                                 reinterpret_cast<const BYTE *>(kProviderName), sizeof(kProviderName));
-    RegCloseKey(key);
     return status;
 }
 
