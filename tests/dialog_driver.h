@@ -1,61 +1,23 @@
 /*
- * Drives the provider's dialogs and message boxes the way a person would,
- * from the dialog's own thread: while a call runs, a timer of this thread looks
- * for the dialog or message box that is up and hands it to the next step of a
- * script. A step checks what the window shows and types into it or presses a
- * button. A window that no step expects is cancelled and reported.
+ * Drives the provider's dialogs and message boxes with the shared scripted
+ * typist; a window that no step expects is cancelled and fails the test.
  *
  * Help never reaches the real viewer: HelpRecorder replaces the provider's
  * import of WinHelpA and records what would have reached it.
  */
 #pragma once
 
+#include "scripted_typist.h"
 #include "test_support.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
-class DialogDriver {
+/* The shared typist, with every problem it meets reported as a test failure. */
+class DialogDriver : public ScriptedTypist {
 public:
-    using Step = std::function<void(HWND window)>;
-
-    /* Adds a step for the next window that comes up. */
-    DialogDriver &Then(Step step)
-    {
-        steps_.push_back(std::move(step));
-        return *this;
-    }
-    /* Runs call while the steps drive its windows; checks that every step ran. */
-    DWORD Run(const std::function<DWORD()> &call);
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
-    void OnTick();
-
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    HWND lastWindow_ = nullptr;
+    DialogDriver() : ScriptedTypist([](const std::string &problem) { ADD_FAILURE() << problem; }) {}
 };
-
-/* The window kinds a step can meet. */
-bool IsLogonDialog(HWND window);
-bool IsChangePasswordDialog(HWND window);
-bool IsMessageBox(HWND window);
-
-std::string FieldText(HWND dialog, int control);
-std::string Caption(HWND window);
-/* The id of the control that has the keyboard focus. */
-int FocusedControl();
-/* Types text into a field key by key, as WM_CHAR messages. */
-void Type(HWND dialog, int control, const std::string &text);
-void ClearField(HWND dialog, int control);
-/* Presses a button of a dialog or message box (1 OK, 2 Cancel). */
-void Press(HWND window, int button);
-/* Presses a key in the focused field: VK_RETURN or VK_ESCAPE. */
-void PressKey(HWND window, UINT key);
-/* The text of a message box. */
-std::string MessageText(HWND box);
 
 /* Step makers for the common cases. */
 DialogDriver::Step ExpectMessage(const std::string &text, int answer = IDOK);

@@ -10,9 +10,7 @@
 
 namespace {
 
-typedef DWORD (WINAPI *PolicyPathEntry)(LPSTR path, LPDWORD size, DWORD flags);
 
-constexpr char kUpdateKey[] = "System\\CurrentControlSet\\Control\\Update";
 constexpr char kDefaultPath[] = "\\\\ZORSRV1\\NETLOGON\\CONFIG.POL";
 constexpr char kConfiguredPath[] = "\\\\POLSRV\\POLICIES\\ZOR.POL";
 
@@ -23,7 +21,7 @@ protected:
         SimReset();
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUpdateKey);
         ASSERT_TRUE(provider_.Loaded());
-        policyPath_ = provider_.Export<PolicyPathEntry>(50);
+        policyPath_ = provider_.Export<NPGetPolicyPathEntry>(50);
         ASSERT_NE(nullptr, policyPath_);
     }
     void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUpdateKey); }
@@ -62,7 +60,7 @@ protected:
     size_t ClientAsked() const { return JournalSince(from_, SimTorvek).size(); }
 
     Library provider_{"ZORNET32.DLL"};
-    PolicyPathEntry policyPath_ = nullptr;
+    NPGetPolicyPathEntry policyPath_ = nullptr;
     DWORD from_ = 0;
 };
 

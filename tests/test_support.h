@@ -12,20 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "router_entries.h"
 #include "shared_logon_record.h"
 #include "simnet.h"
 #include "thunk_data.h"
-
-/* The router's logon information and the provider's entries, as the router and the client call them. */
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
-};
-typedef DWORD (WINAPI *NPLogonEntry)(HWND owner, RouterLogonInfo *logon, RouterLogonInfo *previous,
-                                     LPSTR script, DWORD scriptSize, DWORD flags);
-typedef DWORD (WINAPI *PPChangePasswordEntry)(RouterLogonInfo *newLogon, RouterLogonInfo *previous,
-                                              DWORD action);
-typedef DWORD (WINAPI *DomainLogonEntry)(LPSTR userName, LPSTR password, LPSTR domain, DWORD flag);
 
 /* A library loaded by name and released at the end of the scope. */
 class Library {
