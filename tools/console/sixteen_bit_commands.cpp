@@ -1,0 +1,188 @@
+/*
+ * The subcommands that play the client's 16-bit side: its window that hears
+ * of logons, its fetch of the credentials, and its registry service requests.
+ * They go through the partner stand-ins, as the 16-bit side's calls do.
+ */
+#include "console.h"
+
+#include "qenthunk.h"
+#include "status_text.h"
+#include "zorn1632.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kNotifyMessage = 3000;
+
+struct CatalogueName {
+    const char *name;
+    int item;
+};
+
+constexpr CatalogueName kItems[] = {
+    {"username", 1}, {"agent", 2},       {"authenticatingagent", 2}, {"domains", 3},
+    {"passwordcaching", 4}, {"fmshare", 5}, {"lmlogon", 6},     {"connections", 7},
+    {"computername", 8}, {"msnp32", 9},
+};
+constexpr int kConnectionsItem = 7;
+constexpr size_t kConnectionEntrySize = 40;
+constexpr size_t kConnectionRemoteOffset = 9;
+constexpr size_t kMostConnections = 35;
+
+bool ParseItem(const std::string &text, int *item)
+{
+    for (const CatalogueName &entry : kItems)
+        if (lstrcmpiA(entry.name, text.c_str()) == 0) {
+            *item = entry.item;
+            return true;
+        }
+    DWORD number = 0;
+    /* The 16-bit side passes a 16-bit item number. */
+    if (!ParseNumber(text, &number) || number > 0x7FFF)
+        return false;
+    *item = static_cast<int>(number);
+    return true;
+}
+
+/* The text after a fixed-size field's start, up to its terminator or its end. */
+std::string FieldString(const char *field, size_t size)
+{
+    size_t length = 0;
+    while (length < size && field[length] != '\0')
+        ++length;
+    return std::string(field, length);
+}
+
+int ReadItem(int item)
+{
+    /* Room for the largest answer, the connection table; zeroed so that the
+     * end of the table shows (the service writes no count). */
+    char data[kMostConnections * kConnectionEntrySize + 1] = {};
+    const DWORD result = QenthunkRequest(0, static_cast<SHORT>(item), data, sizeof(data), nullptr, nullptr);
+    if (result == QENTHUNK_NO_PEER) {
+        std::printf("the registry service is not connected\n");
+        return ExitNoLibrary;
+    }
+    if (item == kConnectionsItem) {
+        /* No connection at all answers the status of the last key looked at. */
+        size_t count = 0;
+        for (; count < kMostConnections && data[count * kConnectionEntrySize] != '\0'; ++count) {
+            const char *entry = data + count * kConnectionEntrySize;
+            std::printf("connection %-6s %s\n", FieldString(entry, kConnectionRemoteOffset).c_str(),
+                        FieldString(entry + kConnectionRemoteOffset,
+                                    kConnectionEntrySize - kConnectionRemoteOffset).c_str());
+        }
+        std::printf("%u persistent connections\n", static_cast<unsigned>(count));
+        return ReportStatus(result);
+    }
+    /* 2 and 3 are the service's own answers NO and YES when it wrote one. */
+    if ((result == 2 && std::strcmp(data, "NO") == 0) || (result == 3 && std::strcmp(data, "YES") == 0)) {
+        std::printf("result %lu: the answer is %s\n", result, data);
+        return ExitSuccess;
+    }
+    if (result == 5) {
+        std::printf("result 5: no such item to read\n");
+        return ExitFailed;
+    }
+    if (result == 0)
+        std::printf(data[0] != '\0' ? "value: %s\n" : "no value%s\n", data);
+    return ReportStatus(result);
+}
+
+} // namespace
+
+int RunListen(const Arguments &args)
+{
+    DWORD count = 0, seconds = 0;
+    if ((args.Has("count") && !ParseNumber(args.Value("count"), &count)) ||
+        (args.Has("seconds") && !ParseNumber(args.Value("seconds"), &seconds)))
+        return UsageError("listen", "--count and --seconds take a number");
+
+    LoadedLibrary provider("ZORNET32.DLL");
+    if (!provider.Loaded())
+        return ExitNoLibrary;
+    HWND window = Zorn1632Listen();
+    if (window == nullptr) {
+        std::printf("the 16-bit side could not register its window\n");
+        return ExitFailed;
+    }
+    std::printf("listening: window %04X registered with the provider; waiting for message %lu\n",
+                LOWORD(reinterpret_cast<ULONG_PTR>(window)), kNotifyMessage);
+
+    const DWORD start = GetTickCount();
+    DWORD heard = Zorn1632Notifications(nullptr, nullptr, nullptr);
+    const DWORD first = heard;
+    while ((count == 0 || heard - first < count) && (seconds == 0 || GetTickCount() - start < seconds * 1000)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        char user[100] = "", password[20] = "", newPassword[20] = "";
+        const DWORD now = Zorn1632Notifications(user, password, newPassword);
+        if (now != heard) {
+            heard = now;
+            std::printf("message %lu: fetched user \"%s\", password \"%s\", new password \"%s\"\n",
+                        kNotifyMessage, user, password, newPassword);
+        }
+    }
+    Zorn1632StopListening();
+    std::printf("%lu messages heard\n", heard - first);
+    return ExitSuccess;
+}
+
+int RunCredentials(const Arguments &)
+{
+    LoadedLibrary provider("ZORNET32.DLL");
+    if (!provider.Loaded())
+        return ExitNoLibrary;
+    char user[100] = "", password[20] = "", newPassword[20] = "";
+    const DWORD status = Zorn1632FetchCredentials(user, password, newPassword);
+    if (status == ZORN1632_NO_PEER) {
+        std::printf("the provider is not connected to the 16-bit side\n");
+        return ExitFailed;
+    }
+    std::printf("user \"%s\", password \"%s\", new password \"%s\"\n", user, password, newPassword);
+    return ReportStatus(status);
+}
+
+int RunRegistry(const Arguments &args)
+{
+    const std::vector<std::string> &words = args.Positional();
+    const std::string &operation = words[0];
+    int item = 0;
+    if (!ParseItem(words[1], &item))
+        return UsageError("registry", "ITEM must be a catalogue name or a number up to 32767, not \"" +
+                                          words[1] + "\"");
+    size_t needed = operation == "read" ? 2 : operation == "set" ? 4 : operation == "delete" ? 3 : 0;
+    if (needed == 0)
+        return UsageError("registry", "the operation is read, set or delete, not \"" + operation + "\"");
+    if (words.size() != needed)
+        return UsageError("registry", "\"registry " + operation + "\" takes " + std::to_string(needed - 1) +
+                                          " arguments");
+    if (args.Has("user") && (operation != "set" || item != kConnectionsItem))
+        return UsageError("registry", "--user is for \"registry set connections\"");
+    for (const std::string &word : words)
+        if (word.size() > 259)
+            return UsageError("registry", "names and values take at most 259 characters");
+
+    LoadedLibrary service("QENREGIO.DLL");
+    if (!service.Loaded())
+        return ExitNoLibrary;
+    if (operation == "read")
+        return ReadItem(item);
+
+    char name[260] = "", text[260] = "", user[260] = "";
+    lstrcpynA(name, words[2].c_str(), sizeof(name));
+    if (operation == "set")
+        lstrcpynA(text, words[3].c_str(), sizeof(text));
+    lstrcpynA(user, args.Value("user").c_str(), sizeof(user));
+    const SHORT op = operation == "set" ? 1 : 2;
+    const DWORD result = QenthunkRequest(op, static_cast<SHORT>(item), user, 0, name, text);
+    if (result == QENTHUNK_NO_PEER) {
+        std::printf("the registry service is not connected\n");
+        return ExitNoLibrary;
+    }
+    return ReportStatus(result);
+}
