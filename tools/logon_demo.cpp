@@ -1,129 +1,389 @@
 /*
- * The provider's main job, shown against the simulated network: load the
- * provider as the router does, let the 16-bit side register its window, log
- * users on silently, and print what reached the network and the 16-bit side.
+ * One scripted session of the whole system on the simulated network, printed
+ * as a transcript a person can follow: install, a silent logon, an
+ * interactive logon with a wrong password first, an expired password changed
+ * through the dialog, the home directory, the policy path, the registry
+ * service with two persistent connections, and a logoff that the 16-bit side
+ * hears of. Every step checks what it saw; the exit status is 1 when any step
+ * was not as expected.
+ *
+ * "--interactive" leaves the two logon dialogs to a person at a display.
  */
-#include "shared_logon_record.h"
+#include "machine_settings.h"
+#include "qenthunk.h"
+#include "router_entries.h"
+#include "scripted_typist.h"
 #include "simnet.h"
+#include "status_text.h"
 #include "zorn1632.h"
+#include "zornet32.h"
 
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace {
 
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
+class Transcript {
+public:
+    void Step(const char *title)
+    {
+        std::printf("\n== %d. %s\n", ++steps_, title);
+    }
+    void Say(const char *format, ...)
+    {
+        std::va_list args;
+        va_start(args, format);
+        std::printf("   ");
+        std::vprintf(format, args);
+        std::printf("\n");
+        va_end(args);
+    }
+    void Expect(bool seen, const std::string &what)
+    {
+        if (!seen) {
+            std::printf("   !! not as expected: %s\n", what.c_str());
+            ++failures_;
+        }
+    }
+    void ExpectStatus(DWORD status, DWORD expected)
+    {
+        Say("result %s", DescribeStatus(status).c_str());
+        Expect(status == expected, "result " + DescribeStatus(expected));
+    }
+    int Finish(DWORD started)
+    {
+        const double seconds = (GetTickCount() - started) / 1000.0;
+        if (failures_ == 0)
+            std::printf("\ndemo finished in %.1f s: all %d steps as expected\n", seconds, steps_);
+        else
+            std::printf("\ndemo finished in %.1f s: %d things not as expected\n", seconds, failures_);
+        return failures_ == 0 ? 0 : 1;
+    }
+
+private:
+    int steps_ = 0;
+    int failures_ = 0;
 };
-typedef DWORD (WINAPI *NPLogonEntry)(HWND owner, RouterLogonInfo *logon, RouterLogonInfo *previous,
-                                     LPSTR script, DWORD scriptSize, DWORD flags);
-constexpr DWORD kSilentLogon = 4;
 
-/* The domain a previous interactive logon left in the registry. */
-void RememberDomain(const char *domain)
+Transcript transcript;
+
+std::string OneLine(std::string text)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\ZORNET32\\NetworkProvider", 0,
-                      KEY_WRITE, &key) != ERROR_SUCCESS) {
-        std::printf("the provider is not installed (apply provider/zornet32.reg)\n");
-        return;
-    }
-    RegSetValueExA(key, "AuthenticatingAgent", 0, REG_SZ, reinterpret_cast<const BYTE *>(domain),
-                   lstrlenA(domain) + 1);
-    RegCloseKey(key);
+    for (char &c : text)
+        if (c == '\n')
+            c = ' ';
+    return text;
 }
 
-const char *Describe(DWORD status)
+const char *ClientEntryName(LONG entry)
 {
-    switch (status) {
-    case 0:    return "logged on";
-    case 5:    return "wrong password";
-    case 520:  return "not logged on to the network";
-    case 2202: return "no such user";
-    case 2215: return "no domain server available";
-    case 2241: return "access denied at this time";
-    case 2242: return "password expired";
-    default:   return "error";
+    switch (entry) {
+    case SimGetLogonServer: return "GetLogonServer";
+    case SimGetHomeDirectory: return "GetHomeDirectory";
+    case SimChangePassword: return "ChangePassword";
+    case SimLogoff: return "Logoff";
+    case SimLogonServerUnavailable: return "LogonServerUnavailable";
+    case SimLogon: return "Logon";
+    default: return "?";
     }
 }
 
-void PrintJournal(DWORD from)
+/* What reached the simulated network since the journal held from entries. */
+void PrintNetwork(DWORD from)
 {
     SimCall call;
     for (DWORD i = from; SimJournalEntry(i, &call); ++i) {
         if (call.source == SimMsnet32)
-            std::printf("    MSNET32 #58  validate domain=\"%s\" user=\"%s\" password=\"%s\"%s\n",
-                        call.text[0], call.text[1], call.text[2],
-                        call.waitCursor ? "  (wait cursor shown)" : "");
-        else if (call.source == SimTorvek && call.entry == SimLogon)
-            std::printf("    TORVEK  Logon user=\"%s\" server=\"%s\" domain=\"%s\" value=%lu\n",
-                        call.text[0], call.text[1], call.text[2], call.args[3]);
-        else
-            std::printf("    source %lu entry %ld\n", call.source, call.entry);
+            transcript.Say("  network: MSNET32 validates domain \"%s\" user \"%s\" password \"%s\"", call.text[0],
+                           call.text[1], call.text[2]);
+        else if (call.source == SimTorvek) {
+            std::string texts;
+            for (int slot = 0; slot < 3 && call.text[slot][0] != '\0'; ++slot)
+                texts += std::string(slot == 0 ? "" : ", ") + "\"" + call.text[slot] + "\"";
+            transcript.Say("  network: TORVEK %s(%s)", ClientEntryName(call.entry), texts.c_str());
+        }
     }
 }
 
-/* Lets the 16-bit side's window handle what was posted to it. */
-void DispatchPending()
+/* The 16-bit side's window handles what was posted to it. */
+DWORD DispatchAndCount()
 {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageA(&message);
+    return Zorn1632Notifications(nullptr, nullptr, nullptr);
 }
 
-void Logon(NPLogonEntry logon, const char *user, const char *password, const char *domain)
+void ExpectNotification(DWORD before, const char *user)
 {
-    char userBuffer[100], passwordBuffer[20];
-    lstrcpynA(userBuffer, user, sizeof(userBuffer));
-    lstrcpynA(passwordBuffer, password, sizeof(passwordBuffer));
-    RouterLogonInfo info = {userBuffer, passwordBuffer};
-    RememberDomain(domain);
-
-    std::printf("\nuser %s, password \"%s\", remembered domain %s:\n", user, password, domain);
-    const DWORD from = SimJournalCount();
-    const DWORD before = Zorn1632Notifications(nullptr, nullptr, nullptr);
-    const DWORD status = logon(nullptr, &info, nullptr, nullptr, 0, kSilentLogon);
-    PrintJournal(from);
-    DispatchPending();
-    char fetchedUser[100], fetchedPassword[20], fetchedNew[20];
-    const DWORD notified = Zorn1632Notifications(fetchedUser, fetchedPassword, fetchedNew) - before;
-    std::printf("  NPLogon returned %lu (%s)\n", status, Describe(status));
-    if (notified != 0)
-        std::printf("  the 16-bit side was told and fetched user \"%s\", password \"%s\"\n", fetchedUser,
-                    fetchedPassword);
+    char fetchedUser[100] = "", fetchedPassword[20] = "", fetchedNew[20] = "";
+    DispatchAndCount();
+    const DWORD heard = Zorn1632Notifications(fetchedUser, fetchedPassword, fetchedNew) - before;
+    if (heard != 0)
+        transcript.Say("16-bit side: message 3000 arrived; it fetched user \"%s\", password \"%s\"", fetchedUser,
+                       fetchedPassword);
     else
-        std::printf("  the 16-bit side was not told\n");
+        transcript.Say("16-bit side: no message");
+    transcript.Expect(heard == 1, "one message 3000 for the 16-bit side");
+    if (user != nullptr)
+        transcript.Expect(std::strcmp(fetchedUser, user) == 0, std::string("the 16-bit side fetches ") + user);
+}
+
+std::string ProviderString(HMODULE provider, UINT id)
+{
+    char text[1024] = "";
+    LoadStringA(provider, id, text, sizeof(text));
+    return text;
+}
+
+/* Typist steps. */
+ScriptedTypist::Step TypeLogon(const char *user, const char *password, const char *domain)
+{
+    return [=](HWND dialog) {
+        transcript.Expect(IsLogonDialog(dialog), "the logon dialog");
+        ClearField(dialog, IDC_USERNAME);
+        ClearField(dialog, IDC_DOMAIN);
+        ClearField(dialog, IDC_PASSWORD);
+        Type(dialog, IDC_USERNAME, user);
+        Type(dialog, IDC_PASSWORD, password);
+        Type(dialog, IDC_DOMAIN, domain);
+        transcript.Say("typist, in \"%s\": user \"%s\", password \"%s\", domain \"%s\", OK", Caption(dialog).c_str(),
+                       user, password, domain);
+        Press(dialog, IDOK);
+    };
+}
+
+ScriptedTypist::Step ReadMessage(const std::string &expected)
+{
+    return [=](HWND box) {
+        transcript.Say("message box \"%s\": %s", Caption(box).c_str(), OneLine(MessageText(box)).c_str());
+        transcript.Expect(IsMessageBox(box) && MessageText(box) == expected, "the message \"" + OneLine(expected) + "\"");
+        transcript.Say("typist presses OK");
+        Press(box, IDOK);
+    };
+}
+
+ScriptedTypist::Step RetypePassword(const char *password)
+{
+    return [=](HWND dialog) {
+        transcript.Expect(IsLogonDialog(dialog), "the logon dialog again");
+        transcript.Say("the dialog is back with user \"%s\" and the focus on field %d (the password)",
+                       FieldText(dialog, IDC_USERNAME).c_str(), FocusedControl());
+        transcript.Expect(FocusedControl() == IDC_PASSWORD, "the focus on the password field");
+        ClearField(dialog, IDC_PASSWORD);
+        Type(dialog, IDC_PASSWORD, password);
+        transcript.Say("typist types the password \"%s\", OK", password);
+        Press(dialog, IDOK);
+    };
+}
+
+ScriptedTypist::Step ChangePassword(const char *newPassword)
+{
+    return [=](HWND dialog) {
+        transcript.Expect(IsChangePasswordDialog(dialog), "the change-password dialog");
+        Type(dialog, IDC_NEW_PASSWORD, newPassword);
+        Type(dialog, IDC_CONFIRM_PASSWORD, newPassword);
+        transcript.Say("typist, in \"%s\": new password \"%s\" twice, OK", Caption(dialog).c_str(), newPassword);
+        Press(dialog, IDOK);
+    };
+}
+
+DWORD InteractiveLogon(NPLogonEntry logon, ScriptedTypist *typist, char (&user)[256], char (&password)[256])
+{
+    RouterLogonInfo info = {user, password};
+    auto call = [&] { return logon(nullptr, &info, nullptr, nullptr, 0, kInteractiveLogon); };
+    return typist != nullptr ? typist->Run(call) : call();
+}
+
+void ReportTypist(const std::string &problem)
+{
+    transcript.Say("typist: %s", problem.c_str());
+    transcript.Expect(false, "every dialog as the script foresaw");
 }
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const bool interactive = argc > 1 && std::strcmp(argv[1], "--interactive") == 0;
+    const DWORD started = GetTickCount();
     SimReset();
 
+    transcript.Step("install the provider into this machine's registry");
+    std::string log;
+    const DWORD installed = InstallProvider(&log);
+    for (size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
+        transcript.Say("%s", log.substr(start, end - start).c_str());
+    transcript.ExpectStatus(installed, 0);
+
+    transcript.Step("load ZORNET32.DLL as the router does; the 16-bit side registers its window");
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
     if (provider == nullptr) {
-        std::printf("ZORNET32.DLL did not load (error %lu)\n", GetLastError());
-        return 1;
+        transcript.Say("ZORNET32.DLL did not load: %s", DescribeStatus(GetLastError()).c_str());
+        transcript.Expect(false, "the provider loads");
+        return transcript.Finish(started);
     }
-    auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(43)));
-    std::printf("ZORNET32.DLL loaded as the router loads it; silent logons through NPLogon (ordinal 43)\n");
-
-    /* The 16-bit side registers the window that hears of logons. */
+    auto getCaps = reinterpret_cast<NPGetCapsEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalGetCaps)));
+    auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogon)));
+    auto logoff = reinterpret_cast<NPLogoffEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogoff)));
+    auto home = reinterpret_cast<NPGetHomeDirectoryEntry>(
+        GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalGetHomeDirectory)));
+    auto policy =
+        reinterpret_cast<NPGetPolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalGetPolicyPath)));
+    transcript.Say("NPGetCaps: network type 0x%08lX, spec version 0x%08lX", getCaps(2), getCaps(1));
     HWND window = Zorn1632Listen();
-    std::printf("the 16-bit side registered window %04X through ZORN1632\n",
-                LOWORD(reinterpret_cast<ULONG_PTR>(window)));
+    transcript.Say("the 16-bit side registered window %04X through ZORN1632",
+                   LOWORD(reinterpret_cast<ULONG_PTR>(window)));
+    transcript.Expect(window != nullptr, "the 16-bit side's window");
 
-    Logon(logon, "alice", "secret", "zordom");
-    Logon(logon, "alice", "guess", "zordom");
-    Logon(logon, "bob", "oldpass", "zordom");
-    Logon(logon, "alice", "secret", "nodom");
+    transcript.Step("silent logon (flags 4) of alice, password secret, remembered domain zordom");
+    {
+        RememberDomain("zordom");
+        char user[256] = "alice", password[256] = "secret";
+        RouterLogonInfo info = {user, password};
+        const DWORD from = SimJournalCount(), before = DispatchAndCount();
+        const DWORD status = logon(nullptr, &info, nullptr, nullptr, 0, kSilentLogon);
+        PrintNetwork(from);
+        transcript.ExpectStatus(status, 0);
+        ExpectNotification(before, "ALICE");
+    }
 
-    char loggedOn[32] = "(nobody)";
-    SimLoggedOnUser(loggedOn, sizeof(loggedOn));
-    std::printf("\nlogged on at the client: %s\n", loggedOn);
+    transcript.Step("interactive logon (flags 2): a wrong password first");
+    {
+        char user[256] = "", password[256] = "";
+        const DWORD from = SimJournalCount();
+        DWORD status;
+        if (interactive) {
+            transcript.Say("type into the logon dialog: user alice, password secret, domain zordom");
+            status = InteractiveLogon(logon, nullptr, user, password);
+        } else {
+            ScriptedTypist typist(ReportTypist);
+            typist.Then(TypeLogon("alice", "guess", "zordom"))
+                .Then(ReadMessage(ProviderString(provider, IDS_WRONG_PASSWORD)))
+                .Then(RetypePassword("secret"));
+            status = InteractiveLogon(logon, &typist, user, password);
+        }
+        PrintNetwork(from);
+        transcript.ExpectStatus(status, 0);
+        transcript.Say("the router's buffers: user \"%s\", password \"%s\"", user, password);
+        DispatchAndCount();
+    }
+
+    transcript.Step("interactive logon of bob, whose password has expired");
+    {
+        char user[256] = "", password[256] = "";
+        const DWORD from = SimJournalCount();
+        DWORD status;
+        if (interactive) {
+            transcript.Say("type into the logon dialog: user bob, password oldpass, domain zordom; then a new password");
+            status = InteractiveLogon(logon, nullptr, user, password);
+        } else {
+            ScriptedTypist typist(ReportTypist);
+            typist.Then(TypeLogon("bob", "oldpass", "zordom"))
+                .Then(ReadMessage(ProviderString(provider, IDS_PASSWORD_EXPIRED)))
+                .Then(ChangePassword("newpass"));
+            status = InteractiveLogon(logon, &typist, user, password);
+        }
+        PrintNetwork(from);
+        transcript.ExpectStatus(status, 0);
+        transcript.Say("the router's buffers: user \"%s\", password \"%s\"", user, password);
+        if (!interactive)
+            transcript.Expect(std::strcmp(password, "NEWPASS") == 0, "the new password in the router's buffer");
+        DispatchAndCount();
+    }
+
+    transcript.Step("the user's home directory (NPGetHomeDirectory)");
+    {
+        char directory[MAX_PATH] = "";
+        DWORD size = sizeof(directory);
+        const DWORD status = home(directory, &size);
+        transcript.Say("home directory: %s", directory);
+        transcript.ExpectStatus(status, 0);
+        transcript.Expect(std::strcmp(directory, "\\\\ZORSRV1\\HOME") == 0, "\\\\ZORSRV1\\HOME");
+    }
+
+    transcript.Step("the policy path (NPGetPolicyPath): configured, then the default location");
+    {
+        const char configured[] = "\\\\ZORSRV1\\POLICY\\CONFIG.POL";
+        const char fallback[] = "\\\\ZORSRV1\\NETLOGON\\CONFIG.POL";
+        char path[MAX_PATH] = "";
+        DWORD size = sizeof(path);
+        ConfigurePolicyPath(configured);
+        transcript.Say("settings: UpdateMode 1, UseDefaultNetLocation 0, NetworkPath %s", configured);
+        DWORD status = policy(path, &size, 0);
+        transcript.Say("policy path: %s", path);
+        transcript.ExpectStatus(status, 0);
+        transcript.Expect(std::strcmp(path, configured) == 0, configured);
+
+        UseDefaultPolicyPath();
+        size = sizeof(path);
+        transcript.Say("settings: UpdateMode 1, UseDefaultNetLocation 1 (the logon server's NETLOGON share)");
+        status = policy(path, &size, 0);
+        transcript.Say("policy path: %s", path);
+        transcript.ExpectStatus(status, 0);
+        transcript.Expect(std::strcmp(path, fallback) == 0, fallback);
+        for (const char *name : {"UpdateMode", "UseDefaultNetLocation", "NetworkPath"})
+            DeleteSetting(HKEY_LOCAL_MACHINE, kUpdateKey, name);
+    }
+
+    transcript.Step("the registry service of the 16-bit side (QENREGIO through QENTHUNK)");
+    {
+        HMODULE service = LoadLibraryA("QENREGIO.DLL");
+        transcript.Expect(service != nullptr, "QENREGIO.DLL loads");
+        struct Connection {
+            char device[8];
+            char remote[32];
+        } connections[] = {{"F:", "\\\\ZORSRV1\\DOCS"}, {"LPT1:", "\\\\ZORSRV1\\LASER"}};
+        char user[] = "ALICE";
+        for (Connection &connection : connections) {
+            const DWORD status = QenthunkRequest(1, 7, user, 0, connection.device, connection.remote);
+            transcript.Say("set connection %s -> %s, result %s", connection.device, connection.remote,
+                           DescribeStatus(status).c_str());
+            transcript.Expect(status == 0, "the connection is stored");
+        }
+        char table[1401] = {};
+        DWORD status = QenthunkRequest(0, 7, table, sizeof(table), nullptr, nullptr);
+        transcript.Say("read item 7 (persistent connections): result %s", DescribeStatus(status).c_str());
+        int found = 0;
+        for (const char *entry = table; entry < table + 1400 && entry[0] != '\0'; entry += 40) {
+            transcript.Say("  %-6s %s", entry, entry + 9);
+            for (const Connection &connection : connections)
+                found += std::strcmp(entry, connection.device) == 0 && std::strcmp(entry + 9, connection.remote) == 0;
+        }
+        transcript.Expect(status == 0 && found == 2, "both connections in the table");
+
+        char agent[1025] = "";
+        status = QenthunkRequest(0, 2, agent, sizeof(agent), nullptr, nullptr);
+        transcript.Say("read item 2 (the remembered logon domain): \"%s\", result %s", agent,
+                       DescribeStatus(status).c_str());
+        transcript.Expect(status == 0 && lstrcmpiA(agent, "zordom") == 0, "the domain typed in the dialog");
+
+        for (Connection &connection : connections) {
+            status = QenthunkRequest(2, 7, nullptr, 0, connection.device, nullptr);
+            transcript.Say("delete connection %s, result %s", connection.device, DescribeStatus(status).c_str());
+            transcript.Expect(status == 0, "the connection is deleted");
+        }
+        if (service != nullptr)
+            FreeLibrary(service);
+    }
+
+    transcript.Step("logoff (NPLogoff, reason 1): the client logs off and the 16-bit side hears of it");
+    {
+        const DWORD from = SimJournalCount(), before = DispatchAndCount();
+        const DWORD status = logoff(nullptr, nullptr, kLogoffReasonLogoff);
+        PrintNetwork(from);
+        transcript.ExpectStatus(status, 0);
+        ExpectNotification(before, nullptr);
+        char loggedOn[32] = "";
+        const BOOL someone = SimLoggedOnUser(loggedOn, sizeof(loggedOn));
+        transcript.Say("logged on at the client now: %s", someone ? loggedOn : "nobody");
+        transcript.Expect(!someone, "nobody logged on");
+    }
 
     Zorn1632StopListening();
     FreeLibrary(provider);
-    return 0;
+    return transcript.Finish(started);
 }
