@@ -164,3 +164,16 @@ TEST_F(RouterTest, LogoffCancelsALogonDialogOpenOnAnotherThread)
 }
 
 } // namespace
+
+/* What an ordinary program meets when it asks the platform's own router: the
+ * install file lists the provider in the router's order, so the router loads
+ * it, learns its network type and hands it the connection request. */
+TEST(PlatformRouter, FindsTheProviderByItsNetworkTypeAndGetsItsAnswer)
+{
+    std::string output;
+    ASSERT_EQ(0u, RunProgram("\"" + BinDirectory() + "wnet_probe.exe\"", BinDirectory(), &output)) << output;
+    EXPECT_NE(std::string::npos, output.find("WNetGetProviderNameA: 0 \"ZOR Networks Client\"")) << output;
+    EXPECT_NE(std::string::npos, output.find("WNetAddConnection2A: 1245")) << output;
+    EXPECT_NE(std::string::npos, output.find("stack intact: yes")) << output;
+    EXPECT_NE(std::string::npos, output.find("ZORNET32.DLL loaded: yes")) << output;
+}
