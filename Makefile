@@ -1,5 +1,6 @@
 # The two commands: `make demo` and `make test`. Both install what is missing,
 # build everything into build/bin and run it under the build's Wine prefix.
+# scripts/router-console runs the router console in that prefix.
 MAKEFLAGS += --no-print-directory
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
@@ -20,8 +21,16 @@ build: setup $(BUILD)/CMakeCache.txt
 test: build
 	@scripts/run-in-prefix.sh $(BUILD) ctest --test-dir $(BUILD) --output-on-failure
 
+# INTERACTIVE=1 shows the logon dialogs on the display for a person to type into.
 demo: build
-	@scripts/run-in-prefix.sh $(BUILD) scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/bin/logon_demo.exe
+ifeq ($(INTERACTIVE),1)
+	@if [ -z "$$DISPLAY" ]; then echo "make demo INTERACTIVE=1 needs a display, and DISPLAY is not set" >&2; exit 2; fi
+	@cd $(BUILD)/bin && ZOR_GRAPHICS=x11 $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
+	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix logon_demo.exe --interactive
+else
+	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
+	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix logon_demo.exe
+endif
 
 clean:
 	rm -rf $(BUILD)

@@ -2,6 +2,7 @@
 # The build's Wine prefix: created once inside the build folder, with the
 # settings of wine-prefix.reg (applied again whenever that file changes).
 #   wine-prefix.sh start BUILD   create the prefix if needed, start its wineserver, boot it
+#                                (nothing to do when it is running already)
 #   wine-prefix.sh stop BUILD    end the wineserver and every process of the prefix
 # Wine's background services inherit the output of whoever starts them, so
 # everything here goes to /dev/null: otherwise ctest would wait for them forever.
@@ -34,10 +35,31 @@ start)
       touch "$WINEPREFIX/.zor-booted"
     fi
   done
-  quiet wineserver -p
+  # A prefix already running is left as it is, unless it shows its windows
+  # through another graphics driver than the one asked for.
+  graphics=${ZOR_GRAPHICS:-null}
+  if ! quiet wineserver -p; then
+    if [ "$(cat "$WINEPREFIX/.zor-graphics" 2>/dev/null)" = "$graphics" ]; then
+      exit 0
+    fi
+    quiet wineserver -k || true
+    quiet wineserver -w || true
+    quiet wineserver -p
+  fi
   if [ "$(cat "$WINEPREFIX/.zor-settings" 2>/dev/null)" != "$stamp" ]; then
     quiet timeout 120 wine regedit /S "$(windows_path "$(cd "$(dirname "$settings")" && pwd)/wine-prefix.reg")"
     echo "$stamp" > "$WINEPREFIX/.zor-settings"
+    rm -f "$WINEPREFIX/.zor-graphics"
+  fi
+  # Headless runs use the null driver; "make demo INTERACTIVE=1" asks for x11.
+  # The desktop process keeps the driver it started with, so a change
+  # restarts the prefix's processes.
+  if [ "$(cat "$WINEPREFIX/.zor-graphics" 2>/dev/null)" != "$graphics" ]; then
+    quiet timeout 120 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f
+    echo "$graphics" > "$WINEPREFIX/.zor-graphics"
+    quiet wineserver -k || true
+    quiet wineserver -w || true
+    quiet wineserver -p
   fi
   if ! quiet timeout 120 wine wineboot; then
     quiet wineserver -k || true
