@@ -47,7 +47,7 @@ int UsageError(const char *command, const std::string &problem);
 /* Prints "result N: meaning" and maps it to the console's exit status. */
 int ReportStatus(DWORD status);
 
-/* The provider, loaded as the router loads it, and freed at the end of the scope. */
+/* A library loaded by name, as the router loads the provider, and freed at the end of the scope. */
 class LoadedLibrary {
 public:
     explicit LoadedLibrary(const char *name);
@@ -59,6 +59,10 @@ public:
     template <class T> T Entry(WORD ordinal) const
     {
         return reinterpret_cast<T>(GetProcAddress(module_, MAKEINTRESOURCEA(ordinal)));
+    }
+    template <class T> T Entry(const char *name) const
+    {
+        return reinterpret_cast<T>(GetProcAddress(module_, name));
     }
 
 private:

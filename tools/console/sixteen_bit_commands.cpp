@@ -1,13 +1,13 @@
 /*
  * The subcommands that play the client's 16-bit side: its window that hears
  * of logons, its fetch of the credentials, and its registry service requests.
- * They go through the partner stand-ins, as the 16-bit side's calls do.
+ * They go through the partner stand-ins, as the 16-bit side's calls do; the
+ * stand-ins are loaded only here, so that the router subcommands also run
+ * on a machine that has the product alone.
  */
 #include "console.h"
 
-#include "qenthunk.h"
 #include "status_text.h"
-#include "zorn1632.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,6 +15,21 @@
 namespace {
 
 constexpr DWORD kNotifyMessage = 3000;
+constexpr DWORD kNoPeer = 0xFFFFFFFFu; /* what a stand-in answers when its half is not connected */
+
+/* The stand-ins' entries (see partners/zorn1632 and partners/qenthunk). */
+typedef HWND (*ListenEntry)(void);
+typedef void (*StopListeningEntry)(void);
+typedef DWORD (*NotificationsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
+typedef DWORD (*FetchCredentialsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
+typedef DWORD (*RegistryRequestEntry)(SHORT op, SHORT item, LPSTR data, SHORT length, LPSTR name, LPSTR text);
+
+/* The 16-bit side's stand-in, loaded after the provider that it talks to. */
+struct SixteenBitSide {
+    LoadedLibrary provider{"ZORNET32.DLL"};
+    LoadedLibrary partner{"ZORN1632.DLL"};
+    bool Loaded() const { return provider.Loaded() && partner.Loaded(); }
+};
 
 struct CatalogueName {
     const char *name;
@@ -30,6 +45,12 @@ constexpr int kConnectionsItem = 7;
 constexpr size_t kConnectionEntrySize = 40;
 constexpr size_t kConnectionRemoteOffset = 9;
 constexpr size_t kMostConnections = 35;
+
+int MissingEntries(const char *library)
+{
+    std::printf("%s is not the 16-bit side's stand-in of this build: its entries are missing\n", library);
+    return ExitNoLibrary;
+}
 
 bool ParseItem(const std::string &text, int *item)
 {
@@ -55,13 +76,13 @@ std::string FieldString(const char *field, size_t size)
     return std::string(field, length);
 }
 
-int ReadItem(int item)
+int ReadItem(RegistryRequestEntry request, int item)
 {
     /* Room for the largest answer, the connection table; zeroed so that the
      * end of the table shows (the service writes no count). */
     char data[kMostConnections * kConnectionEntrySize + 1] = {};
-    const DWORD result = QenthunkRequest(0, static_cast<SHORT>(item), data, sizeof(data), nullptr, nullptr);
-    if (result == QENTHUNK_NO_PEER) {
+    const DWORD result = request(0, static_cast<SHORT>(item), data, sizeof(data), nullptr, nullptr);
+    if (result == kNoPeer) {
         std::printf("the registry service is not connected\n");
         return ExitNoLibrary;
     }
@@ -100,10 +121,15 @@ int RunListen(const Arguments &args)
         (args.Has("seconds") && !ParseNumber(args.Value("seconds"), &seconds)))
         return UsageError("listen", "--count and --seconds take a number");
 
-    LoadedLibrary provider("ZORNET32.DLL");
-    if (!provider.Loaded())
+    SixteenBitSide side;
+    if (!side.Loaded())
         return ExitNoLibrary;
-    HWND window = Zorn1632Listen();
+    auto listen = side.partner.Entry<ListenEntry>("Zorn1632Listen");
+    auto stopListening = side.partner.Entry<StopListeningEntry>("Zorn1632StopListening");
+    auto notifications = side.partner.Entry<NotificationsEntry>("Zorn1632Notifications");
+    if (listen == nullptr || stopListening == nullptr || notifications == nullptr)
+        return MissingEntries("ZORN1632.DLL");
+    HWND window = listen();
     if (window == nullptr) {
         std::printf("the 16-bit side could not register its window\n");
         return ExitFailed;
@@ -112,7 +138,7 @@ int RunListen(const Arguments &args)
                 LOWORD(reinterpret_cast<ULONG_PTR>(window)), kNotifyMessage);
 
     const DWORD start = GetTickCount();
-    DWORD heard = Zorn1632Notifications(nullptr, nullptr, nullptr);
+    DWORD heard = notifications(nullptr, nullptr, nullptr);
     const DWORD first = heard;
     while ((count == 0 || heard - first < count) && (seconds == 0 || GetTickCount() - start < seconds * 1000)) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
@@ -120,26 +146,29 @@ int RunListen(const Arguments &args)
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&message);
         char user[100] = "", password[20] = "", newPassword[20] = "";
-        const DWORD now = Zorn1632Notifications(user, password, newPassword);
+        const DWORD now = notifications(user, password, newPassword);
         if (now != heard) {
             heard = now;
             std::printf("message %lu: fetched user \"%s\", password \"%s\", new password \"%s\"\n",
                         kNotifyMessage, user, password, newPassword);
         }
     }
-    Zorn1632StopListening();
+    stopListening();
     std::printf("%lu messages heard\n", heard - first);
     return ExitSuccess;
 }
 
 int RunCredentials(const Arguments &)
 {
-    LoadedLibrary provider("ZORNET32.DLL");
-    if (!provider.Loaded())
+    SixteenBitSide side;
+    if (!side.Loaded())
         return ExitNoLibrary;
     char user[100] = "", password[20] = "", newPassword[20] = "";
-    const DWORD status = Zorn1632FetchCredentials(user, password, newPassword);
-    if (status == ZORN1632_NO_PEER) {
+    auto fetch = side.partner.Entry<FetchCredentialsEntry>("Zorn1632FetchCredentials");
+    if (fetch == nullptr)
+        return MissingEntries("ZORN1632.DLL");
+    const DWORD status = fetch(user, password, newPassword);
+    if (status == kNoPeer) {
         std::printf("the provider is not connected to the 16-bit side\n");
         return ExitFailed;
     }
@@ -168,10 +197,14 @@ int RunRegistry(const Arguments &args)
             return UsageError("registry", "names and values take at most 259 characters");
 
     LoadedLibrary service("QENREGIO.DLL");
-    if (!service.Loaded())
+    LoadedLibrary partner("QENTHUNK.DLL");
+    if (!service.Loaded() || !partner.Loaded())
         return ExitNoLibrary;
+    auto request = partner.Entry<RegistryRequestEntry>("QenthunkRequest");
+    if (request == nullptr)
+        return MissingEntries("QENTHUNK.DLL");
     if (operation == "read")
-        return ReadItem(item);
+        return ReadItem(request, item);
 
     char name[260] = "", text[260] = "", user[260] = "";
     lstrcpynA(name, words[2].c_str(), sizeof(name));
@@ -179,8 +212,8 @@ int RunRegistry(const Arguments &args)
         lstrcpynA(text, words[3].c_str(), sizeof(text));
     lstrcpynA(user, args.Value("user").c_str(), sizeof(user));
     const SHORT op = operation == "set" ? 1 : 2;
-    const DWORD result = QenthunkRequest(op, static_cast<SHORT>(item), user, 0, name, text);
-    if (result == QENTHUNK_NO_PEER) {
+    const DWORD result = request(op, static_cast<SHORT>(item), user, 0, name, text);
+    if (result == kNoPeer) {
         std::printf("the registry service is not connected\n");
         return ExitNoLibrary;
     }
