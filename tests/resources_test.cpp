@@ -188,8 +188,9 @@ TEST(Resources, TheMessageStringsAreExactAndThereAreNoOthers)
         EXPECT_STREQ(s.second, text) << s.first;
     }
     for (UINT id = 480; id <= 640; ++id) {
-        if (id % 10 != 0 || id < 500 || id > 620)
+        if (id % 10 != 0 || id < 500 || id > 620) {
             EXPECT_EQ(0, LoadStringA(provider.Module(), id, text, sizeof(text))) << id;
+        }
     }
 }
 

@@ -12,39 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "loaded_library.h"
 #include "router_entries.h"
 #include "shared_logon_record.h"
 #include "simnet.h"
 #include "thunk_data.h"
 
-/* A library loaded by name and released at the end of the scope. */
-class Library {
-public:
-    explicit Library(const char *name) : module_(LoadLibraryA(name)) {}
-    ~Library() { Release(); }
-    Library(const Library &) = delete;
-    Library &operator=(const Library &) = delete;
-
-    bool Loaded() const { return module_ != nullptr; }
-    HMODULE Module() const { return module_; }
-    void Release()
-    {
-        if (module_ != nullptr)
-            FreeLibrary(module_);
-        module_ = nullptr;
-    }
-    template <class T> T Export(WORD ordinal) const
-    {
-        return reinterpret_cast<T>(GetProcAddress(module_, MAKEINTRESOURCEA(ordinal)));
-    }
-    template <class T> T Export(const char *name) const
-    {
-        return reinterpret_cast<T>(GetProcAddress(module_, name));
-    }
-
-private:
-    HMODULE module_;
-};
+/* The tests load libraries as the router does. */
+using Library = LoadedLibrary;
 
 /* The shared logon block, opened by name as any other process would. */
 class SharedBlockView {

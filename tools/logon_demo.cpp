@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -143,12 +144,7 @@ ScriptedTypist::Step TypeLogon(const char *user, const char *password, const cha
 {
     return [=](HWND dialog) {
         transcript.Expect(IsLogonDialog(dialog), "the logon dialog");
-        ClearField(dialog, IDC_USERNAME);
-        ClearField(dialog, IDC_DOMAIN);
-        ClearField(dialog, IDC_PASSWORD);
-        Type(dialog, IDC_USERNAME, user);
-        Type(dialog, IDC_PASSWORD, password);
-        Type(dialog, IDC_DOMAIN, domain);
+        TypeLogonFields(dialog, user, password, domain);
         transcript.Say("typist, in \"%s\": user \"%s\", password \"%s\", domain \"%s\", OK", Caption(dialog).c_str(),
                        user, password, domain);
         Press(dialog, IDOK);
@@ -183,24 +179,44 @@ ScriptedTypist::Step ChangePassword(const char *newPassword)
 {
     return [=](HWND dialog) {
         transcript.Expect(IsChangePasswordDialog(dialog), "the change-password dialog");
-        Type(dialog, IDC_NEW_PASSWORD, newPassword);
-        Type(dialog, IDC_CONFIRM_PASSWORD, newPassword);
+        TypeNewPassword(dialog, newPassword);
         transcript.Say("typist, in \"%s\": new password \"%s\" twice, OK", Caption(dialog).c_str(), newPassword);
         Press(dialog, IDOK);
     };
-}
-
-DWORD InteractiveLogon(NPLogonEntry logon, ScriptedTypist *typist, char (&user)[256], char (&password)[256])
-{
-    RouterLogonInfo info = {user, password};
-    auto call = [&] { return logon(nullptr, &info, nullptr, nullptr, 0, kInteractiveLogon); };
-    return typist != nullptr ? typist->Run(call) : call();
 }
 
 void ReportTypist(const std::string &problem)
 {
     transcript.Say("typist: %s", problem.c_str());
     transcript.Expect(false, "every dialog as the script foresaw");
+}
+
+/*
+ * One interactive logon (flags 2): worked by the typist's script, or by a
+ * person who is told what to type. Returns the router's password buffer.
+ */
+std::string InteractiveLogonStep(NPLogonEntry logon, bool interactive, const char *hint,
+                                 const std::vector<ScriptedTypist::Step> &script)
+{
+    char user[256] = "", password[256] = "";
+    RouterLogonInfo info = {user, password};
+    auto call = [&] { return logon(nullptr, &info, nullptr, nullptr, 0, kInteractiveLogon); };
+    const DWORD from = SimJournalCount();
+    DWORD status;
+    if (interactive) {
+        transcript.Say("type into the logon dialog: %s", hint);
+        status = call();
+    } else {
+        ScriptedTypist typist(ReportTypist);
+        for (const ScriptedTypist::Step &step : script)
+            typist.Then(step);
+        status = typist.Run(call);
+    }
+    PrintNetwork(from);
+    transcript.ExpectStatus(status, 0);
+    transcript.Say("the router's buffers: user \"%s\", password \"%s\"", user, password);
+    DispatchAndCount();
+    return password;
 }
 
 } // namespace
@@ -252,48 +268,17 @@ int main(int argc, char **argv)
     }
 
     transcript.Step("interactive logon (flags 2): a wrong password first");
-    {
-        char user[256] = "", password[256] = "";
-        const DWORD from = SimJournalCount();
-        DWORD status;
-        if (interactive) {
-            transcript.Say("type into the logon dialog: user alice, password secret, domain zordom");
-            status = InteractiveLogon(logon, nullptr, user, password);
-        } else {
-            ScriptedTypist typist(ReportTypist);
-            typist.Then(TypeLogon("alice", "guess", "zordom"))
-                .Then(ReadMessage(ProviderString(provider, IDS_WRONG_PASSWORD)))
-                .Then(RetypePassword("secret"));
-            status = InteractiveLogon(logon, &typist, user, password);
-        }
-        PrintNetwork(from);
-        transcript.ExpectStatus(status, 0);
-        transcript.Say("the router's buffers: user \"%s\", password \"%s\"", user, password);
-        DispatchAndCount();
-    }
+    InteractiveLogonStep(logon, interactive, "user alice, password secret, domain zordom",
+                         {TypeLogon("alice", "guess", "zordom"),
+                          ReadMessage(ProviderString(provider, IDS_WRONG_PASSWORD)), RetypePassword("secret")});
 
     transcript.Step("interactive logon of bob, whose password has expired");
-    {
-        char user[256] = "", password[256] = "";
-        const DWORD from = SimJournalCount();
-        DWORD status;
-        if (interactive) {
-            transcript.Say("type into the logon dialog: user bob, password oldpass, domain zordom; then a new password");
-            status = InteractiveLogon(logon, nullptr, user, password);
-        } else {
-            ScriptedTypist typist(ReportTypist);
-            typist.Then(TypeLogon("bob", "oldpass", "zordom"))
-                .Then(ReadMessage(ProviderString(provider, IDS_PASSWORD_EXPIRED)))
-                .Then(ChangePassword("newpass"));
-            status = InteractiveLogon(logon, &typist, user, password);
-        }
-        PrintNetwork(from);
-        transcript.ExpectStatus(status, 0);
-        transcript.Say("the router's buffers: user \"%s\", password \"%s\"", user, password);
-        if (!interactive)
-            transcript.Expect(std::strcmp(password, "NEWPASS") == 0, "the new password in the router's buffer");
-        DispatchAndCount();
-    }
+    const std::string changed =
+        InteractiveLogonStep(logon, interactive, "user bob, password oldpass, domain zordom; then a new password",
+                             {TypeLogon("bob", "oldpass", "zordom"),
+                              ReadMessage(ProviderString(provider, IDS_PASSWORD_EXPIRED)), ChangePassword("newpass")});
+    if (!interactive)
+        transcript.Expect(changed == "NEWPASS", "the new password in the router's buffer");
 
     transcript.Step("the user's home directory (NPGetHomeDirectory)");
     {

@@ -116,6 +116,22 @@ void ClearField(HWND dialog, int control)
     SetDlgItemTextA(dialog, control, "");
 }
 
+void TypeLogonFields(HWND dialog, const std::string &user, const std::string &password, const std::string &domain)
+{
+    ClearField(dialog, IDC_USERNAME);
+    ClearField(dialog, IDC_PASSWORD);
+    ClearField(dialog, IDC_DOMAIN);
+    Type(dialog, IDC_USERNAME, user);
+    Type(dialog, IDC_PASSWORD, password);
+    Type(dialog, IDC_DOMAIN, domain);
+}
+
+void TypeNewPassword(HWND dialog, const std::string &newPassword)
+{
+    Type(dialog, IDC_NEW_PASSWORD, newPassword);
+    Type(dialog, IDC_CONFIRM_PASSWORD, newPassword);
+}
+
 void Press(HWND window, int button)
 {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),

@@ -61,6 +61,10 @@ int FocusedControl();
 /* Types text into a field key by key, as WM_CHAR messages. */
 void Type(HWND dialog, int control, const std::string &text);
 void ClearField(HWND dialog, int control);
+/* Replaces the three fields of the logon dialog with what a person types. */
+void TypeLogonFields(HWND dialog, const std::string &user, const std::string &password, const std::string &domain);
+/* Types the new password into the change-password dialog, twice. */
+void TypeNewPassword(HWND dialog, const std::string &newPassword);
 /* Presses a button of a dialog or message box (1 OK, 2 Cancel). */
 void Press(HWND window, int button);
 /* Presses a key in the focused field: VK_RETURN or VK_ESCAPE. */

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "loaded_library.h"
+
 #include <string>
 #include <vector>
 
@@ -47,26 +49,10 @@ int UsageError(const char *command, const std::string &problem);
 /* Prints "result N: meaning" and maps it to the console's exit status. */
 int ReportStatus(DWORD status);
 
-/* A library loaded by name, as the router loads the provider, and freed at the end of the scope. */
-class LoadedLibrary {
+/* A library loaded as the router loads it; one that does not load is reported. */
+class ConsoleLibrary : public LoadedLibrary {
 public:
-    explicit LoadedLibrary(const char *name);
-    ~LoadedLibrary();
-    LoadedLibrary(const LoadedLibrary &) = delete;
-    LoadedLibrary &operator=(const LoadedLibrary &) = delete;
-
-    bool Loaded() const { return module_ != nullptr; }
-    template <class T> T Entry(WORD ordinal) const
-    {
-        return reinterpret_cast<T>(GetProcAddress(module_, MAKEINTRESOURCEA(ordinal)));
-    }
-    template <class T> T Entry(const char *name) const
-    {
-        return reinterpret_cast<T>(GetProcAddress(module_, name));
-    }
-
-private:
-    HMODULE module_;
+    explicit ConsoleLibrary(const char *name);
 };
 
 /* Whether windows can be seen here (Wine's null graphics driver shows none). */

@@ -180,16 +180,10 @@ int ReportStatus(DWORD status)
     return status == 0 ? ExitSuccess : ExitFailed;
 }
 
-LoadedLibrary::LoadedLibrary(const char *name) : module_(LoadLibraryA(name))
+ConsoleLibrary::ConsoleLibrary(const char *name) : LoadedLibrary(name)
 {
-    if (module_ == nullptr)
+    if (!Loaded())
         std::printf("%s did not load: %s\n", name, DescribeStatus(GetLastError()).c_str());
-}
-
-LoadedLibrary::~LoadedLibrary()
-{
-    if (module_ != nullptr)
-        FreeLibrary(module_);
 }
 
 bool DisplayAvailable()

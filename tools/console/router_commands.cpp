@@ -47,10 +47,10 @@ int PrintTable(const Arguments &args, const char *command, WORD ordinal, const N
             return UsageError(command, "INDEX must be a number, not \"" + args.Positional()[0] + "\"");
         last = first;
     }
-    LoadedLibrary provider(kProvider);
+    ConsoleLibrary provider(kProvider);
     if (!provider.Loaded())
         return ExitNoLibrary;
-    auto query = provider.Entry<NPGetCapsEntry>(ordinal);
+    auto query = provider.Export<NPGetCapsEntry>(ordinal);
     for (DWORD index = first; index <= last && index >= first; ++index)
         std::printf("index %2lu  %-17s 0x%08lX\n", index, IndexName(names, index), query(index));
     return ExitSuccess;
@@ -95,19 +95,13 @@ public:
             Press(window, IDOK);
         } else if (IsLogonDialog(window) && typeLogon && !logonTyped_) {
             logonTyped_ = true;
-            ClearField(window, IDC_USERNAME);
-            ClearField(window, IDC_PASSWORD);
-            ClearField(window, IDC_DOMAIN);
-            Type(window, IDC_USERNAME, user);
-            Type(window, IDC_PASSWORD, password);
-            Type(window, IDC_DOMAIN, domain);
+            TypeLogonFields(window, user, password, domain);
             std::printf("logon dialog: typed user \"%s\", a password of %u characters, domain \"%s\"  [OK]\n",
                         user.c_str(), static_cast<unsigned>(password.size()), domain.c_str());
             Press(window, IDOK);
         } else if (IsChangePasswordDialog(window) && !newPassword.empty() && !changeTyped_) {
             changeTyped_ = true;
-            Type(window, IDC_NEW_PASSWORD, newPassword);
-            Type(window, IDC_CONFIRM_PASSWORD, newPassword);
+            TypeNewPassword(window, newPassword);
             std::printf("change-password dialog: typed the new password twice  [OK]\n");
             Press(window, IDOK);
         } else {
@@ -180,7 +174,7 @@ int RunLogon(const Arguments &args)
         }
     }
 
-    LoadedLibrary provider(kProvider);
+    ConsoleLibrary provider(kProvider);
     if (!provider.Loaded())
         return ExitNoLibrary;
     /* The router's buffers, larger than anything the provider writes back. */
@@ -188,7 +182,7 @@ int RunLogon(const Arguments &args)
     if (!CopyWhole(user, args.Value("user").c_str()) || !CopyWhole(password, args.Value("password").c_str()))
         return UsageError("logon", "--user and --password take at most 255 characters");
     RouterLogonInfo logon = {user, password};
-    auto entry = provider.Entry<NPLogonEntry>(OrdinalLogon);
+    auto entry = provider.Export<NPLogonEntry>(OrdinalLogon);
     const DWORD status = RunWithWindows(typist, personTypes, [&] {
         return entry(nullptr, &logon, nullptr, nullptr, 0, flags);
     });
@@ -202,10 +196,10 @@ int RunLogoff(const Arguments &args)
     DWORD reason = kLogoffReasonLogoff;
     if (args.Has("reason") && !ParseNumber(args.Value("reason"), &reason))
         return UsageError("logoff", "--reason must be a number");
-    LoadedLibrary provider(kProvider);
+    ConsoleLibrary provider(kProvider);
     if (!provider.Loaded())
         return ExitNoLibrary;
-    return ReportStatus(provider.Entry<NPLogoffEntry>(OrdinalLogoff)(nullptr, nullptr, reason));
+    return ReportStatus(provider.Export<NPLogoffEntry>(OrdinalLogoff)(nullptr, nullptr, reason));
 }
 
 int RunChangePassword(const Arguments &args)
@@ -217,7 +211,7 @@ int RunChangePassword(const Arguments &args)
     if (!args.Has("user") || !args.Has("old") || !args.Has("new"))
         return UsageError("change-password", "--user, --old and --new are needed");
 
-    LoadedLibrary provider(kProvider);
+    ConsoleLibrary provider(kProvider);
     if (!provider.Loaded())
         return ExitNoLibrary;
     char user[256] = "", oldPassword[256] = "", newPassword[256] = "";
@@ -226,7 +220,7 @@ int RunChangePassword(const Arguments &args)
         return UsageError("change-password", "--user, --old and --new take at most 255 characters");
     RouterLogonInfo changed = {user, newPassword};
     RouterLogonInfo previous = {user, oldPassword};
-    auto entry = provider.Entry<PPChangePasswordEntry>(OrdinalChangePassword);
+    auto entry = provider.Export<PPChangePasswordEntry>(OrdinalChangePassword);
     ConsoleTypist typist;
     const DWORD status = RunWithWindows(typist, DisplayAvailable(), [&] {
         return entry(&changed, &previous, action);
@@ -236,12 +230,12 @@ int RunChangePassword(const Arguments &args)
 
 int RunHome(const Arguments &)
 {
-    LoadedLibrary provider(kProvider);
+    ConsoleLibrary provider(kProvider);
     if (!provider.Loaded())
         return ExitNoLibrary;
     char directory[MAX_PATH] = "";
     DWORD size = sizeof(directory);
-    const DWORD status = provider.Entry<NPGetHomeDirectoryEntry>(OrdinalGetHomeDirectory)(directory, &size);
+    const DWORD status = provider.Export<NPGetHomeDirectoryEntry>(OrdinalGetHomeDirectory)(directory, &size);
     if (status == 0)
         std::printf("home directory: %s\n", directory);
     return ReportStatus(status);
@@ -267,12 +261,12 @@ int RunPolicy(const Arguments &args)
         return ReportStatus(static_cast<DWORD>(written));
     }
 
-    LoadedLibrary provider(kProvider);
+    ConsoleLibrary provider(kProvider);
     if (!provider.Loaded())
         return ExitNoLibrary;
     char path[MAX_PATH] = "";
     DWORD size = sizeof(path);
-    const DWORD status = provider.Entry<NPGetPolicyPathEntry>(OrdinalGetPolicyPath)(path, &size, 0);
+    const DWORD status = provider.Export<NPGetPolicyPathEntry>(OrdinalGetPolicyPath)(path, &size, 0);
     if (path[0] != '\0')
         std::printf("policy path: %s\n", path);
     else

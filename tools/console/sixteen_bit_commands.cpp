@@ -26,8 +26,8 @@ typedef DWORD (*RegistryRequestEntry)(SHORT op, SHORT item, LPSTR data, SHORT le
 
 /* The 16-bit side's stand-in, loaded after the provider that it talks to. */
 struct SixteenBitSide {
-    LoadedLibrary provider{"ZORNET32.DLL"};
-    LoadedLibrary partner{"ZORN1632.DLL"};
+    ConsoleLibrary provider{"ZORNET32.DLL"};
+    ConsoleLibrary partner{"ZORN1632.DLL"};
     bool Loaded() const { return provider.Loaded() && partner.Loaded(); }
 };
 
@@ -124,9 +124,9 @@ int RunListen(const Arguments &args)
     SixteenBitSide side;
     if (!side.Loaded())
         return ExitNoLibrary;
-    auto listen = side.partner.Entry<ListenEntry>("Zorn1632Listen");
-    auto stopListening = side.partner.Entry<StopListeningEntry>("Zorn1632StopListening");
-    auto notifications = side.partner.Entry<NotificationsEntry>("Zorn1632Notifications");
+    auto listen = side.partner.Export<ListenEntry>("Zorn1632Listen");
+    auto stopListening = side.partner.Export<StopListeningEntry>("Zorn1632StopListening");
+    auto notifications = side.partner.Export<NotificationsEntry>("Zorn1632Notifications");
     if (listen == nullptr || stopListening == nullptr || notifications == nullptr)
         return MissingEntries("ZORN1632.DLL");
     HWND window = listen();
@@ -164,7 +164,7 @@ int RunCredentials(const Arguments &)
     if (!side.Loaded())
         return ExitNoLibrary;
     char user[100] = "", password[20] = "", newPassword[20] = "";
-    auto fetch = side.partner.Entry<FetchCredentialsEntry>("Zorn1632FetchCredentials");
+    auto fetch = side.partner.Export<FetchCredentialsEntry>("Zorn1632FetchCredentials");
     if (fetch == nullptr)
         return MissingEntries("ZORN1632.DLL");
     const DWORD status = fetch(user, password, newPassword);
@@ -196,11 +196,11 @@ int RunRegistry(const Arguments &args)
         if (word.size() > 259)
             return UsageError("registry", "names and values take at most 259 characters");
 
-    LoadedLibrary service("QENREGIO.DLL");
-    LoadedLibrary partner("QENTHUNK.DLL");
+    ConsoleLibrary service("QENREGIO.DLL");
+    ConsoleLibrary partner("QENTHUNK.DLL");
     if (!service.Loaded() || !partner.Loaded())
         return ExitNoLibrary;
-    auto request = partner.Entry<RegistryRequestEntry>("QenthunkRequest");
+    auto request = partner.Export<RegistryRequestEntry>("QenthunkRequest");
     if (request == nullptr)
         return MissingEntries("QENTHUNK.DLL");
     if (operation == "read")
