@@ -95,6 +95,26 @@ TEST(RouterConsoleArguments, EverySubcommandHasHelp)
     }
 }
 
+TEST(RouterConsoleAlone, SaysWhichLibraryOrFileIsMissing)
+{
+    Sandbox folder("console-alone");
+    folder.Add("router_console.exe");
+    std::string output;
+    EXPECT_EQ(3u, folder.Run("router_console.exe", "caps", &output));
+    EXPECT_NE(std::string::npos, output.find("ZORNET32.DLL did not load")) << output;
+    EXPECT_EQ(3u, folder.Run("router_console.exe", "registry read agent", &output));
+    EXPECT_NE(std::string::npos, output.find("QENREGIO.DLL did not load")) << output;
+    EXPECT_EQ(1u, folder.Run("router_console.exe", "install", &output));
+    EXPECT_NE(std::string::npos, output.find("zornet32.reg is missing")) << output;
+
+    /* The provider with what it loads, and no stand-in of the 16-bit side's
+     * registry service: the router's subcommands work. */
+    folder.AddProviderWithPartners();
+    EXPECT_EQ(0u, folder.Run("router_console.exe", "caps 2", &output)) << output;
+    EXPECT_NE(std::string::npos, output.find("network type      0x00100000")) << output;
+    EXPECT_EQ(3u, folder.Run("router_console.exe", "registry read agent", &output));
+}
+
 TEST_F(RouterConsoleTest, SilentLogonPrintsEachResultWithItsMeaning)
 {
     const ConsoleRun good = Console("logon --user alice --password secret --domain zordom");

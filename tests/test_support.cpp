@@ -153,9 +153,14 @@ void Sandbox::AddProviderWithPartners()
         Add(file);
 }
 
+DWORD Sandbox::Run(const std::string &program, const std::string &arguments, std::string *output) const
+{
+    return RunProgram("\"" + path_ + "\\" + program + "\" " + arguments, path_, output);
+}
+
 DWORD Sandbox::Probe(const std::string &arguments, std::string *output) const
 {
-    return RunProgram("\"" + path_ + "\\load_probe.exe\" " + arguments, path_, output);
+    return Run("load_probe.exe", arguments, output);
 }
 
 namespace {

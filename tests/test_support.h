@@ -82,6 +82,8 @@ public:
     void Add(const std::string &relativePath);
     /* Copies the provider and every partner it needs to load. */
     void AddProviderWithPartners();
+    /* Runs a program copied there; returns its exit code and its output. */
+    DWORD Run(const std::string &program, const std::string &arguments, std::string *output) const;
     /* Runs the probe there; returns its exit code and its output. */
     DWORD Probe(const std::string &arguments, std::string *output = nullptr) const;
     bool Loads(const std::string &library) const { return Probe("load " + library) == 0; }
