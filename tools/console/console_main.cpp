@@ -195,9 +195,6 @@ bool DisplayAvailable()
 
 int main(int argc, char **argv)
 {
-    /* Output reaches pipes and terminals line by line, also when a command runs long. */
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-
     if (argc < 2) {
         PrintOverview();
         return ExitUsage;

@@ -136,6 +136,8 @@ int RunListen(const Arguments &args)
     }
     std::printf("listening: window %04X registered with the provider; waiting for message %lu\n",
                 LOWORD(reinterpret_cast<ULONG_PTR>(window)), kNotifyMessage);
+    /* A listener runs long beside other commands: each line leaves whole, at once. */
+    std::fflush(stdout);
 
     const DWORD start = GetTickCount();
     DWORD heard = notifications(nullptr, nullptr, nullptr);
@@ -151,6 +153,7 @@ int RunListen(const Arguments &args)
             heard = now;
             std::printf("message %lu: fetched user \"%s\", password \"%s\", new password \"%s\"\n",
                         kNotifyMessage, user, password, newPassword);
+            std::fflush(stdout);
         }
     }
     stopListening();
