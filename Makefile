@@ -4,7 +4,7 @@ MAKEFLAGS += --no-print-directory
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build test demo clean
+.PHONY: all setup build test demo bench clean
 
 all: build
 
@@ -22,6 +22,9 @@ test: build
 
 demo: build
 	@scripts/run-in-prefix.sh $(BUILD) scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/bin/logon_demo.exe
+
+bench: build
+	@scripts/run-in-prefix.sh $(BUILD) scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/bin/bench.exe Z:$(CURDIR)/$(BUILD)/bench.csv
 
 clean:
 	rm -rf $(BUILD)
