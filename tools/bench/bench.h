@@ -53,6 +53,13 @@ void BinDirectory(char (&path)[MAX_PATH]);
 /* The cases. Each returns false only when it could not be set up at all. */
 bool RunFootprint(Report &report);       /* disk bytes, memory, first attach */
 bool RunAttachCases(Report &report);     /* repeated attach and detach */
+bool RunThunkCases(Report &report);      /* TORVEKThunk, each opcode */
+bool RunProviderCases(Report &report);   /* DomainLogon, NPGetPolicyPath */
+
+/* Opens a key for reading and writing, counts its values, enumerates each
+ * with a 128-byte name and a 1024-byte data buffer, and closes it: the
+ * registry calls that a walk for a value by its name cannot avoid. */
+void WalkValues(HKEY root, const char *path);
 
 /* Warns about a result that makes a case measure something else; never fatal. */
 void Warn(const char *format, ...);

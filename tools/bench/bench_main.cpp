@@ -29,5 +29,7 @@ int main(int argc, char **argv)
     /* The footprint first: it needs a process that has not loaded the product yet. */
     bool complete = RunFootprint(report);
     complete = RunAttachCases(report) && complete;
+    complete = RunThunkCases(report) && complete;
+    complete = RunProviderCases(report) && complete;
     return complete ? 0 : 1;
 }
