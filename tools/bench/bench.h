@@ -55,6 +55,7 @@ bool RunFootprint(Report &report);       /* disk bytes, memory, first attach */
 bool RunAttachCases(Report &report);     /* repeated attach and detach */
 bool RunThunkCases(Report &report);      /* TORVEKThunk, each opcode */
 bool RunProviderCases(Report &report);   /* DomainLogon, NPGetPolicyPath */
+bool RunRegistryCases(Report &report);   /* ReadRegistry items 7 and 1 */
 
 /* Opens a key for reading and writing, counts its values, enumerates each
  * with a 128-byte name and a 1024-byte data buffer, and closes it: the

@@ -31,5 +31,6 @@ int main(int argc, char **argv)
     complete = RunAttachCases(report) && complete;
     complete = RunThunkCases(report) && complete;
     complete = RunProviderCases(report) && complete;
+    complete = RunRegistryCases(report) && complete;
     return complete ? 0 : 1;
 }
