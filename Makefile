@@ -5,7 +5,7 @@ MAKEFLAGS += --no-print-directory
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build test demo clean
+.PHONY: all setup build test demo bench clean
 
 all: build
 
@@ -34,6 +34,9 @@ else
 	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
 	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix logon_demo.exe
 endif
+
+bench: build
+	@scripts/run-in-prefix.sh $(BUILD) scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/bin/bench.exe Z:$(CURDIR)/$(BUILD)/bench.csv
 
 clean:
 	rm -rf $(BUILD)
