@@ -9,14 +9,6 @@
 
 namespace {
 
-/* The entries as they are called. They are declared to return the whole of
- * EAX so that the narrowing below is ours, not the compiler's guess. */
-typedef DWORD (WINAPI *NoArgumentsCall)(void);
-typedef DWORD (WINAPI *BufferCall)(LPSTR buffer);
-typedef DWORD (WINAPI *ChangePasswordCall)(LPSTR user, LPSTR oldPassword, LPSTR newPassword,
-                                           LPSTR domain);
-typedef DWORD (WINAPI *LogonCall)(LPSTR user, LPSTR logonServer, LPSTR domain, WORD value);
-
 /* TORVEK's entries, by their position in the connection. */
 enum ClientEntry : DWORD {
     EntryGetLogonServer         = 0,

@@ -14,6 +14,7 @@
  */
 #include "bench.h"
 #include "client_call.h"
+#include "router_entries.h"
 #include "scratch_key.h"
 #include "simnet.h"
 #include "thunk_data.h"
@@ -22,14 +23,10 @@
 
 namespace {
 
-typedef DWORD (WINAPI *DomainLogonEntry)(LPSTR userName, LPSTR password, LPSTR domain, DWORD flag);
-typedef DWORD (WINAPI *PolicyPathEntry)(LPSTR path, LPDWORD size, DWORD flags);
 typedef DWORD (WINAPI *ValidateEntry)(LPVOID reserved, LPSTR domain, LPSTR user, LPSTR password,
                                       LPSTR empty, DWORD zero, DWORD one, LPBYTE result,
                                       DWORD resultSize, LPWORD extra);
-typedef DWORD (WINAPI *LogonCall)(LPSTR user, LPSTR logonServer, LPSTR domain, WORD value);
 
-constexpr char  kUpdateKey[] = "System\\CurrentControlSet\\Control\\Update";
 constexpr char  kConfiguredPath[] = "\\\\POLSRV\\POLICIES\\ZOR.POL";
 constexpr DWORD kResultServerOffset = 62;
 
@@ -76,7 +73,7 @@ void CallDomainLogonBaseline(void *context)
 }
 
 struct PolicyCase {
-    PolicyPathEntry policyPath;
+    NPGetPolicyPathEntry policyPath;
     char            path[512];
 };
 
@@ -124,7 +121,7 @@ bool RunDomainLogon(Report &report, HMODULE provider)
 bool RunPolicyPath(Report &report, HMODULE provider)
 {
     PolicyCase c = {};
-    c.policyPath = reinterpret_cast<PolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(50)));
+    c.policyPath = reinterpret_cast<NPGetPolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(50)));
     if (c.policyPath == nullptr) {
         Warn("NPGetPolicyPath is missing");
         return false;

@@ -15,11 +15,6 @@
 
 namespace {
 
-typedef DWORD (WINAPI *NoArgumentsCall)(void);
-typedef DWORD (WINAPI *BufferCall)(LPSTR buffer);
-typedef DWORD (WINAPI *ChangePasswordCall)(LPSTR user, LPSTR oldPassword, LPSTR newPassword,
-                                           LPSTR domain);
-typedef DWORD (WINAPI *LogonCall)(LPSTR user, LPSTR logonServer, LPSTR domain, WORD value);
 
 struct ThunkCase {
     ClientDispatcher dispatcher;
