@@ -70,14 +70,6 @@ private:
 
 Transcript transcript;
 
-std::string OneLine(std::string text)
-{
-    for (char &c : text)
-        if (c == '\n')
-            c = ' ';
-    return text;
-}
-
 const char *ClientEntryName(LONG entry)
 {
     switch (entry) {
@@ -154,8 +146,8 @@ ScriptedTypist::Step TypeLogon(const char *user, const char *password, const cha
 ScriptedTypist::Step ReadMessage(const std::string &expected)
 {
     return [=](HWND box) {
-        transcript.Say("message box \"%s\": %s", Caption(box).c_str(), OneLine(MessageText(box)).c_str());
-        transcript.Expect(IsMessageBox(box) && MessageText(box) == expected, "the message \"" + OneLine(expected) + "\"");
+        transcript.Say("message box \"%s\": %s", Caption(box).c_str(), MessageLine(box).c_str());
+        transcript.Expect(IsMessageBox(box) && MessageText(box) == expected, "the provider's message");
         transcript.Say("typist presses OK");
         Press(box, IDOK);
     };

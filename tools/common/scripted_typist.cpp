@@ -98,6 +98,15 @@ std::string MessageText(HWND box)
     return FieldText(box, 0xFFFF);
 }
 
+std::string MessageLine(HWND box)
+{
+    std::string text = MessageText(box);
+    for (char &c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+
 int FocusedControl()
 {
     return GetDlgCtrlID(GetFocus());

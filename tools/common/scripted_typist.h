@@ -69,5 +69,6 @@ void TypeNewPassword(HWND dialog, const std::string &newPassword);
 void Press(HWND window, int button);
 /* Presses a key in the focused field: VK_RETURN or VK_ESCAPE. */
 void PressKey(HWND window, UINT key);
-/* The text of a message box. */
+/* The text of a message box; and the same on one line, for a transcript. */
 std::string MessageText(HWND box);
+std::string MessageLine(HWND box);

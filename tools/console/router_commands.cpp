@@ -69,14 +69,6 @@ bool SplitTyping(const std::string &text, std::string *user, std::string *passwo
     return true;
 }
 
-std::string OneLine(std::string text)
-{
-    for (char &c : text)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return text;
-}
-
 /*
  * Stands in for the person in front of the dialogs: types what the command
  * line gave once, cancels a dialog that comes back, and prints and answers
@@ -91,7 +83,7 @@ public:
     {
         if (IsMessageBox(window)) {
             std::printf("message box \"%s\": %s  [OK]\n", Caption(window).c_str(),
-                        OneLine(MessageText(window)).c_str());
+                        MessageLine(window).c_str());
             Press(window, IDOK);
         } else if (IsLogonDialog(window) && typeLogon && !logonTyped_) {
             logonTyped_ = true;
