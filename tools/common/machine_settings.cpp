@@ -144,15 +144,15 @@ DWORD InstallProvider(std::string *log)
             return static_cast<DWORD>(status);
     }
 
-    std::string name, path, order;
+    std::string name, path, passwordPath, order;
     if (!ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "Name", &name) ||
         !ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "ProviderPath", &path) ||
-        !ReadSettingText(HKEY_LOCAL_MACHINE, kPasswordProviderKey, "ProviderPath", &path) ||
+        !ReadSettingText(HKEY_LOCAL_MACHINE, kPasswordProviderKey, "ProviderPath", &passwordPath) ||
         !ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order)) {
         *log += "the provider's keys are not in the registry after regedit\n";
         return ERROR_FILE_NOT_FOUND;
     }
-    *log += "network provider \"" + name + "\" (" + path + "), password provider " + path + "\n";
+    *log += "network provider \"" + name + "\" (" + path + "), password provider " + passwordPath + "\n";
     *log += "router provider order: " + order + "\n";
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "zornet32.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -23,23 +24,21 @@ struct NamedIndex {
 constexpr NamedIndex kCapabilityNames[] = {
     {1, "spec version"}, {2, "network type"}, {3, "driver version"}, {4, "user"},
     {6, "connection"},   {8, "dialog"},       {9, "admin"},          {11, "enumeration"},
-    {12, "start"},       {13, "connection flags"}, {14, "authentication"},
+    {12, "start"},       {13, "connection flags"},
 };
-constexpr NamedIndex kPasswordStatusNames[] = {{1, "index 1"}, {2, "index 2"}, {4, "index 4"}};
 constexpr DWORD kHighestIndex = 15;
 
-template <size_t N>
-const char *IndexName(const NamedIndex (&names)[N], DWORD index)
+const char *IndexName(const NamedIndex *names, size_t count, DWORD index)
 {
-    for (const NamedIndex &entry : names)
-        if (entry.index == index)
-            return entry.name;
+    for (size_t i = 0; i < count; ++i)
+        if (names[i].index == index)
+            return names[i].name;
     return "";
 }
 
-/* caps and password-status: one index, or every index up to the highest. */
-template <size_t N>
-int PrintTable(const Arguments &args, const char *command, WORD ordinal, const NamedIndex (&names)[N])
+/* caps and password-status: one index, or every index up to the highest;
+ * the indexes the platform names are shown with their names. */
+int PrintTable(const Arguments &args, const char *command, WORD ordinal, const NamedIndex *names, size_t count)
 {
     DWORD first = 0, last = kHighestIndex;
     if (!args.Positional().empty()) {
@@ -52,7 +51,7 @@ int PrintTable(const Arguments &args, const char *command, WORD ordinal, const N
         return ExitNoLibrary;
     auto query = provider.Export<NPGetCapsEntry>(ordinal);
     for (DWORD index = first; index <= last && index >= first; ++index)
-        std::printf("index %2lu  %-17s 0x%08lX\n", index, IndexName(names, index), query(index));
+        std::printf("index %2lu  %-17s 0x%08lX\n", index, IndexName(names, count, index), query(index));
     return ExitSuccess;
 }
 
@@ -130,12 +129,12 @@ int RunInstall(const Arguments &)
 
 int RunCaps(const Arguments &args)
 {
-    return PrintTable(args, "caps", OrdinalGetCaps, kCapabilityNames);
+    return PrintTable(args, "caps", OrdinalGetCaps, kCapabilityNames, std::size(kCapabilityNames));
 }
 
 int RunPasswordStatus(const Arguments &args)
 {
-    return PrintTable(args, "password-status", OrdinalGetPasswordStatus, kPasswordStatusNames);
+    return PrintTable(args, "password-status", OrdinalGetPasswordStatus, nullptr, 0);
 }
 
 int RunLogon(const Arguments &args)

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr DWORD kNotifyMessage = 3000;
+constexpr DWORD kLongestListen = 7 * 24 * 3600;
 constexpr DWORD kNoPeer = 0xFFFFFFFFu; /* what a stand-in answers when its half is not connected */
 
 /* The stand-ins' entries (see partners/zorn1632 and partners/qenthunk). */
@@ -120,6 +121,9 @@ int RunListen(const Arguments &args)
     if ((args.Has("count") && !ParseNumber(args.Value("count"), &count)) ||
         (args.Has("seconds") && !ParseNumber(args.Value("seconds"), &seconds)))
         return UsageError("listen", "--count and --seconds take a number");
+    /* The wait is counted in milliseconds of a 32-bit tick count. */
+    if (seconds > kLongestListen)
+        return UsageError("listen", "--seconds takes at most " + std::to_string(kLongestListen));
 
     SixteenBitSide side;
     if (!side.Loaded())
@@ -198,6 +202,8 @@ int RunRegistry(const Arguments &args)
     for (const std::string &word : words)
         if (word.size() > 259)
             return UsageError("registry", "names and values take at most 259 characters");
+    if (args.Value("user").size() > 259)
+        return UsageError("registry", "--user takes at most 259 characters");
 
     ConsoleLibrary service("QENREGIO.DLL");
     ConsoleLibrary partner("QENTHUNK.DLL");
