@@ -3,9 +3,8 @@
  * validated user on at the client and tells the 16-bit side.
  */
 #include "bounded_text.h"
+#include "freestanding.h"
 #include "provider_state.h"
-
-#include <cstring>
 
 namespace {
 
@@ -42,7 +41,7 @@ DWORD Validate(LPSTR userName, LPSTR password, LPSTR domain, BYTE (&result)[kRes
                                    kResultSize, &extra);
 
     WORD statusWord;
-    std::memcpy(&statusWord, result + kResultStatusOffset, sizeof(statusWord));
+    CopyBytes(&statusWord, result + kResultStatusOffset, sizeof(statusWord));
     return statusWord != 0 ? statusWord : returned;
 }
 
@@ -51,7 +50,7 @@ DWORD Validate(LPSTR userName, LPSTR password, LPSTR domain, BYTE (&result)[kRes
 void RecordLogonServer(const BYTE (&result)[kResultSize])
 {
     LPCSTR server;
-    std::memcpy(&server, result + kResultServerOffset, sizeof(server));
+    CopyBytes(&server, result + kResultServerOffset, sizeof(server));
     if (!CopyWhole(provider.logonServer, server))
         provider.logonServer[0] = '\0';
 }

@@ -4,10 +4,10 @@
  * password after an expired one.
  */
 #include "bounded_text.h"
+#include "freestanding.h"
 #include "provider_state.h"
 #include "resources/zornet32.h"
 
-#include <cstring>
 #include <initializer_list>
 
 namespace {
@@ -114,7 +114,7 @@ DWORD PromptNewPassword(HWND owner, LPSTR /*oldPassword*/, LPSTR newPassword, DW
             return cancelStatus;
         }
         if (provider.newPasswordBuffer[0] != '\0' && provider.confirmPasswordBuffer[0] != '\0' &&
-            std::strcmp(provider.newPasswordBuffer, provider.confirmPasswordBuffer) == 0) {
+            SameText(provider.newPasswordBuffer, provider.confirmPasswordBuffer)) {
             lstrcpynA(newPassword, provider.newPasswordBuffer, sizeof(provider.newPasswordBuffer));
             return 0;
         }

@@ -4,6 +4,7 @@
  * client dispatcher of ZORN3216.
  */
 #include "provider_state.h"
+#include "resources/zornet32.h"
 
 ProviderState provider;
 
@@ -41,9 +42,19 @@ BOOL FailAttach()
     return FALSE;
 }
 
-BOOL ProcessAttach(HINSTANCE instance)
+/* The fields of ProviderState that do not start at zero. */
+void StartProviderState(HINSTANCE instance)
 {
     provider.instance = instance;
+    provider.focusControl = IDC_PASSWORD;
+    provider.logonStatus = 1;
+    provider.logonAccepted = 1;
+    provider.changeRetry = 1;
+}
+
+BOOL ProcessAttach(HINSTANCE instance)
+{
+    StartProviderState(instance);
 
     /* A missing heap is not fatal: only the registry scans use it, and they
      * do without it. */

@@ -1,7 +1,9 @@
 /*
  * ProviderState: the provider's per-process module state. Each process that
  * loads the provider has its own; nothing resets it between calls, so a flag
- * left set by one call is seen by every later call in the process.
+ * left set by one call is seen by every later call in the process. It starts
+ * all zero, so that it takes no room in the file; attach sets the few fields
+ * that start otherwise (StartProviderState).
  */
 #pragma once
 
@@ -25,11 +27,11 @@ struct ProviderState {
     char *sharedDomain = nullptr;
 
     /* Interactive logon and password change. */
-    DWORD focusControl = 220; /* 210 user name, 220 password, 230 domain */
-    DWORD logonStatus = 1;
-    DWORD logonAccepted = 1;
+    DWORD focusControl = 0; /* 210 user name, 220 password, 230 domain */
+    DWORD logonStatus = 0;
+    DWORD logonAccepted = 0;
     DWORD changeCancelled = 0;
-    DWORD changeRetry = 1;
+    DWORD changeRetry = 0;
     DWORD validationRequired = 0;
     HWND  logonDialogWindow = nullptr;
 
@@ -43,7 +45,7 @@ struct ProviderState {
     char messageCaption[256] = {};
 
     /* Policy path scan. */
-    char  networkPath[256];
+    char  networkPath[256] = {};
     DWORD useDefaultNetLocationSeen = 0;
     DWORD useDefaultNetLocationOn = 0;
 };

@@ -1,6 +1,6 @@
 #include "registry_scan.h"
 
-#include <cstring>
+#include "freestanding.h"
 
 ScanBuffer::ScanBuffer()
 {
@@ -16,5 +16,5 @@ ScanBuffer::~ScanBuffer()
 
 bool SameValueName(const char *name, const char *expected)
 {
-    return std::strcmp(name, expected) == 0;
+    return SameText(name, expected);
 }

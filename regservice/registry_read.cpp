@@ -3,10 +3,9 @@
  * key's values and comparing names, never by asking the registry for a name.
  */
 #include "bounded_text.h"
+#include "freestanding.h"
 #include "registry_key.h"
 #include "regservice.h"
-
-#include <cstring>
 
 namespace {
 
@@ -80,14 +79,14 @@ LONG Answer(const EnumeratedValue &value, const BYTE *block, char *data)
 {
     if (value.type == REG_BINARY) {
         if (value.size > 0 && block[0] != 0) {
-            std::memcpy(data, "YES", 4);
+            CopyBytes(data, "YES", 4);
             return ResultYes;
         }
-        std::memcpy(data, "NO", 3);
+        CopyBytes(data, "NO", 3);
         return ResultNo;
     }
     const size_t length = TextLength(block);
-    std::memcpy(data, block, length);
+    CopyBytes(data, block, length);
     data[length] = '\0';
     return ERROR_SUCCESS;
 }
@@ -128,11 +127,11 @@ LONG ReadConnections(char *data)
         char localName[9] = "";
         if (position < kDriveKeys) {
             localName[0] = static_cast<char>('A' + position);
-            std::memcpy(localName + 1, ":", 2);
+            CopyBytes(localName + 1, ":", 2);
         } else {
-            std::memcpy(localName, "LPT", 3);
+            CopyBytes(localName, "LPT", 3);
             localName[3] = static_cast<char>('1' + position - kDriveKeys);
-            std::memcpy(localName + 4, ":", 2);
+            CopyBytes(localName + 4, ":", 2);
         }
         char path[64];
         lstrcpyA(path, kPersistentKey);
@@ -164,8 +163,8 @@ LONG ReadConnections(char *data)
             if (length >= kRemotePathSize)
                 continue;
             char *entry = data + entries * kEntrySize;
-            std::memcpy(entry + kRemotePathOffset, block.Data(), length + 1);
-            std::memcpy(entry, localName, lstrlenA(localName) + 1);
+            CopyBytes(entry + kRemotePathOffset, block.Data(), length + 1);
+            CopyBytes(entry, localName, lstrlenA(localName) + 1);
             ++entries;
         }
     }

@@ -4,10 +4,9 @@
  * HKEY_LOCAL_MACHINE are opened, never created.
  */
 #include "bounded_text.h"
+#include "freestanding.h"
 #include "registry_key.h"
 #include "regservice.h"
-
-#include <cstring>
 
 namespace {
 
@@ -50,7 +49,7 @@ bool ConnectionKey(const char *localName, char (&path)[kWorkingBuffer])
     char name[kWorkingBuffer];
     if (!CopyWhole(name, localName))
         return false;
-    if (char *colon = std::strrchr(name, ':'))
+    if (char *colon = FindLast(name, ':'))
         *colon = '\0';
     if (name[0] == '\0' || sizeof(kPersistentKey) - 1 + LengthOf(name) >= kWorkingBuffer)
         return false;

@@ -4,9 +4,8 @@
  * and never released: like a platform thunk connection it stays for the life
  * of the process.
  */
+#include "freestanding.h"
 #include "thunk_data.h"
-
-#include <cstring>
 
 namespace {
 
@@ -28,7 +27,7 @@ const ThunkConnection *FindConnection(LPCSTR peerBlockName)
     if (peerBlockName == nullptr)
         return nullptr;
     for (const ThunkConnection &connection : kConnections)
-        if (std::strcmp(connection.peerBlockName, peerBlockName) == 0)
+        if (SameText(connection.peerBlockName, peerBlockName))
             return &connection;
     return nullptr;
 }
