@@ -1,0 +1,100 @@
+/*
+ * The three shipped DLLs as the Windows 95 loader and their callers see them:
+ * imports only from the modules each may use and only functions Windows 95
+ * has, no TLS directory, subsystem version 4.0 at most, and exactly the
+ * exports and ordinals of the contract. Two deliberately bad DLLs show that
+ * the audit refuses what it must.
+ */
+#include "image_audit.h"
+#include "test_support.h"
+
+namespace {
+
+const LibraryContract kProvider = {
+    "ZORNET32.DLL",
+    {"KERNEL32.DLL", "USER32.DLL", "ADVAPI32.DLL"},
+    {{"NPGetCaps", 13}, {"NPAddConnection", 17}, {"NPLogon", 43}, {"NPLogoff", 44},
+     {"NPGetHomeDirectory", 45}, {"PPChangePassword", 47}, {"NPGetPolicyPath", 50},
+     {"PPGetPasswordStatus", 51}, {"QENMirevola", 70}, {"QENGetUseridPassword", 97},
+     {"zorn1632_ThunkData32", 98}, {"zorn3216_ThunkData32", 99}, {"DomainLogon", 100}}};
+
+const LibraryContract kBridge = {
+    "ZORN3216.DLL",
+    {"KERNEL32.DLL", "ADVAPI32.DLL"},
+    {{"DllMain", 1}, {"LibMain", 2}, {"WEP", 3}, {"TORVEKThunk", 4}, {"zorn3216_ThunkData32", 5}}};
+
+const LibraryContract kRegistryService = {
+    "QENREGIO.DLL",
+    {"KERNEL32.DLL", "ADVAPI32.DLL"},
+    {{"THK1632_ThunkData32", 1}, {"ReadRegistry", 2}, {"WriteRegistry", 3}}};
+
+FunctionList Windows95Functions()
+{
+    return ReadFunctionList(BinDirectory() + "win95_functions.txt");
+}
+
+std::string Joined(const std::vector<std::string> &findings)
+{
+    std::string text;
+    for (const std::string &finding : findings)
+        text += finding + "\n";
+    return text;
+}
+
+bool Has(const std::vector<std::string> &findings, const std::string &expected)
+{
+    for (const std::string &finding : findings)
+        if (finding == expected)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(ImageAudit, TheShippedLibrariesLoadOnWindows95AndKeepTheirContract)
+{
+    const FunctionList windows95 = Windows95Functions();
+    ASSERT_FALSE(windows95.empty()) << "win95_functions.txt is missing beside the tests";
+    for (const LibraryContract *contract : {&kProvider, &kBridge, &kRegistryService}) {
+        const std::vector<std::string> findings =
+            AuditLibrary(BinDirectory() + contract->library, *contract, windows95);
+        EXPECT_TRUE(findings.empty()) << Joined(findings);
+    }
+}
+
+TEST(ImageAudit, TheListHoldsNoFunctionWindows95Lacks)
+{
+    const FunctionList windows95 = Windows95Functions();
+    for (const char *missing :
+         {"KERNEL32.DLL!IsDebuggerPresent", "KERNEL32.DLL!InterlockedCompareExchange",
+          "KERNEL32.DLL!IsProcessorFeaturePresent", "KERNEL32.DLL!GetFileAttributesExA",
+          "KERNEL32.DLL!CreateWaitableTimerA", "KERNEL32.DLL!TryEnterCriticalSection",
+          "KERNEL32.DLL!SignalObjectAndWait", "KERNEL32.DLL!InitializeCriticalSectionAndSpinCount",
+          "KERNEL32.DLL!GetLongPathNameA"})
+        EXPECT_EQ(windows95.count(missing), 0u) << missing;
+    for (const std::string &function : windows95)
+        EXPECT_NE(function.back(), 'W') << function << ": Windows 95 has the W functions only as stubs";
+}
+
+TEST(ImageAudit, RefusesADllLinkedWithTheCRuntime)
+{
+    const std::vector<std::string> findings = AuditLibrary(
+        BinDirectory() + "variants\\runtime-linked-bridge\\ZORN3216.DLL", kBridge, Windows95Functions());
+    EXPECT_TRUE(Has(findings, "ZORN3216.DLL has a TLS directory (data directory 9): Windows 95's LoadLibrary "
+                              "refuses it"))
+        << Joined(findings);
+    EXPECT_TRUE(Has(findings, "ZORN3216.DLL imports from MSVCRT.DLL, which it may not")) << Joined(findings);
+}
+
+TEST(ImageAudit, RefusesNewerFunctionsSubsystemsAndExportsOffTheContract)
+{
+    const std::vector<std::string> findings =
+        AuditLibrary(BinDirectory() + "variants\\newer-habits-regservice\\QENREGIO.DLL", kRegistryService,
+                     Windows95Functions());
+    EXPECT_EQ(Joined(findings),
+              "QENREGIO.DLL asks for subsystem version 5.1: Windows 95 refuses anything above 4.0\n"
+              "QENREGIO.DLL imports KERNEL32.DLL!IsDebuggerPresent, which is not on the list of Windows 95 "
+              "functions\n"
+              "QENREGIO.DLL lacks the export WriteRegistry at ordinal 3\n"
+              "QENREGIO.DLL exports RegistryStatistics at ordinal 4, which the contract does not list\n");
+}
