@@ -2,8 +2,8 @@
  * Provider attach and detach as a process pays it each time it loads and
  * releases the provider after the first: LoadLibraryA and FreeLibrary of
  * ZORNET32.DLL, whose attach opens the thunk connection, maps the shared
- * block and binds the bridge; against the same two calls for a DLL that
- * does nothing.
+ * block and binds the bridge (the bridge and the partners stay loaded);
+ * against the same two calls for an empty DLL built as the product is.
  */
 #include "bench.h"
 
@@ -41,7 +41,7 @@ void EmptyAttach(void *context)
 
 bool RunAttachCases(Report &report)
 {
-    Libraries libraries = {"ZORNET32.DLL", "BENCHNUL.DLL", false};
+    Libraries libraries = {"ZORNET32.DLL", "BENCHNU1.DLL", false};
     const Comparison attach = Compare("provider_attach_detach", ProviderAttach, EmptyAttach, &libraries);
     if (libraries.failed) {
         Warn("a library failed to load during the attach case");

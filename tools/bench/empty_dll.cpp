@@ -1,7 +1,8 @@
 /*
- * BENCHNUL.DLL: a DLL that does nothing, built like the product's DLLs (same
- * toolchain, same static runtime). Loading and releasing it is what any DLL
- * costs; the benchmark sets the provider's attach and detach against it.
+ * BENCHNU1.DLL to BENCHNU4.DLL: a DLL that does nothing, built as the
+ * product's DLLs are (same toolchain, no runtime). Loading and releasing it
+ * is what any DLL costs; the benchmark sets the provider's attach and detach
+ * against it.
  */
 #include <windows.h>
 
