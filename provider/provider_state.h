@@ -8,8 +8,16 @@
 #pragma once
 
 #include "client_call.h"
+#include "flat_thunk.h"
 #include "shared_logon_record.h"
 #include "thunk_data.h"
+
+/* An LS block with room for the two stubs the platform would write. */
+struct UnconnectedClientBlock {
+    FlatThunkLS32 block;
+    BYTE          qtStub[32];
+    BYTE          ftStub[32];
+};
 
 struct ProviderState {
     HINSTANCE          instance = nullptr;
@@ -54,7 +62,7 @@ extern ProviderState provider;
 
 extern "C" {
 extern ThunkData zorn1632_ThunkData32;
-extern ThunkData zorn3216_ThunkData32;
+extern UnconnectedClientBlock zorn3216_ThunkData32;
 
 DWORD WINAPI DomainLogon(LPSTR userName, LPSTR password, LPSTR domain, DWORD showWaitCursor);
 DWORD WINAPI QENMirevola(DWORD value);

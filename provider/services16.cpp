@@ -20,9 +20,14 @@ extern "C" {
 /* The 32-bit half of the connection with ZORN1632, which calls through it. */
 ThunkData zorn1632_ThunkData32 = {THUNK_SIGNATURE, 2, kServiceEntries, nullptr};
 
-/* The half of a 32-to-16 connection that this library never makes; the client
- * calls go through ZORN3216. */
-ThunkData zorn3216_ThunkData32 = {THUNK_SIGNATURE, 0, nullptr, nullptr};
+/* The 32-bit half of a 32-to-16 connection with TORVEK that this library
+ * never makes (the client calls go through ZORN3216): laid out and checksummed
+ * like ZORN3216's, its stub areas never filled. */
+UnconnectedClientBlock zorn3216_ThunkData32 = {
+    {{'L', 'S', '0', '1'}, kClientCallChecksum, nullptr, {}, 0, 0, 0,
+     offsetof(UnconnectedClientBlock, qtStub), offsetof(UnconnectedClientBlock, ftStub)},
+    {},
+    {}};
 
 DWORD WINAPI QENMirevola(DWORD value)
 {

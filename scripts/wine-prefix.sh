@@ -66,9 +66,16 @@ start)
     quiet wineserver -p
     quiet timeout 120 wine wineboot || true
   fi
-  # The provider's install file, as a machine would get it.
+  # The provider's install file, as a machine would get it, but without the
+  # NT-style ProviderOrder: Wine's router loads every provider listed there
+  # into each process that loads it, and Wine's 16-bit USER loads it, so once
+  # a process has crossed into 16-bit code the provider would stay loaded in
+  # it for good. The tests load and release the provider themselves; those
+  # that need Wine's router (and `router_console install`) list it.
   if [ -f "$build/bin/zornet32.reg" ]; then
     quiet timeout 120 wine regedit /S "$(windows_path "$build/bin/zornet32.reg")"
+    quiet timeout 120 wine reg delete 'HKLM\System\CurrentControlSet\Control\NetworkProvider\Order' \
+      /v ProviderOrder /f || true
   fi
   ;;
 stop)

@@ -3,6 +3,7 @@
  * without, its thunk connection with ZORN1632, and the shared logon block as
  * several real processes see it.
  */
+#include "flat_thunk.h"
 #include "test_support.h"
 #include "zorn1632.h"
 
@@ -51,7 +52,9 @@ TEST(ProviderAttach, RefusesToLoadWhenALibraryOrItsEntryIsMissing)
         {"no-bridge", "ZORN3216.DLL", nullptr},
         {"bridge-without-dispatcher", "ZORN3216.DLL", "variants/bridge-without-dispatcher/ZORN3216.DLL"},
         {"no-client", "TORVEK.DLL", nullptr},
-        {"client-bad-signature", "TORVEK.DLL", "variants/torvek-bad-signature/TORVEK.DLL"},
+        {"client-without-block", "TORVEK.DLL", "variants/torvek-no-block/TORVEK.DLL"},
+        {"client-bad-magic", "TORVEK.DLL", "variants/torvek-bad-magic/TORVEK.DLL"},
+        {"client-bad-checksum", "TORVEK.DLL", "variants/torvek-bad-checksum/TORVEK.DLL"},
         {"no-partner", "ZORN1632.DLL", nullptr},
         {"partner-bad-signature", "ZORN1632.DLL", "variants/zorn1632-bad-signature/ZORN1632.DLL"},
     };
@@ -77,15 +80,16 @@ TEST(ProviderAttach, ConnectsWithTheSixteenBitPartnerAndUnlinksAtDetach)
         Library provider("ZORNET32.DLL");
         ASSERT_TRUE(provider.Loaded());
         auto *servicesHalf = provider.Export<ThunkData *>(98);
-        auto *unusedHalf = provider.Export<ThunkData *>(99);
+        auto *unusedHalf = provider.Export<FlatThunkLS32 *>(99);
         ASSERT_NE(nullptr, servicesHalf);
         ASSERT_NE(nullptr, unusedHalf);
         EXPECT_EQ(THUNK_SIGNATURE, servicesHalf->signature);
         EXPECT_EQ(2u, servicesHalf->entryCount);
         EXPECT_EQ(partnerHalf, servicesHalf->peer);
         EXPECT_EQ(servicesHalf, partnerHalf->peer);
-        EXPECT_EQ(THUNK_SIGNATURE, unusedHalf->signature);
-        EXPECT_EQ(nullptr, unusedHalf->peer) << "the 32-to-16 half of the provider is never connected";
+        EXPECT_EQ(0, std::memcmp(unusedHalf->magic, FLAT_THUNK_LS_MAGIC, 4));
+        EXPECT_EQ(kClientCallChecksum, unusedHalf->checksum);
+        EXPECT_EQ(nullptr, unusedHalf->targetTable) << "the 32-to-16 half of the provider is never connected";
 
         /* The 16-bit side reaches the provider through the link. */
         SharedBlockView block;

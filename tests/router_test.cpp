@@ -3,6 +3,7 @@
  * NPGetHomeDirectory (45), NPLogoff (44) and PPGetPasswordStatus (51).
  */
 #include "dialog_driver.h"
+#include "machine_settings.h"
 #include "zorn1632.h"
 
 #include <cstring>
@@ -170,8 +171,14 @@ TEST_F(RouterTest, LogoffCancelsALogonDialogOpenOnAnotherThread)
  * it, learns its network type and hands it the connection request. */
 TEST(PlatformRouter, FindsTheProviderByItsNetworkTypeAndGetsItsAnswer)
 {
+    const char kOrderKey[] = "System\\CurrentControlSet\\Control\\NetworkProvider\\Order";
+    /* Listed only for this test: Wine's router loads every listed provider
+     * into each process that loads it, and keeps it there. */
+    ASSERT_EQ(ERROR_SUCCESS, WriteSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "ZORNET32"));
     std::string output;
-    ASSERT_EQ(0u, RunProgram("\"" + BinDirectory() + "wnet_probe.exe\"", BinDirectory(), &output)) << output;
+    const DWORD exitCode = RunProgram("\"" + BinDirectory() + "wnet_probe.exe\"", BinDirectory(), &output);
+    DeleteSetting(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder");
+    ASSERT_EQ(0u, exitCode) << output;
     EXPECT_NE(std::string::npos, output.find("WNetGetProviderNameA: 0 \"ZOR Networks Client\"")) << output;
     EXPECT_NE(std::string::npos, output.find("WNetAddConnection2A: 1245")) << output;
     EXPECT_NE(std::string::npos, output.find("stack intact: yes")) << output;

@@ -1,6 +1,7 @@
 /*
  * SIMNET.DLL: the simulated network behind the stand-ins for the libraries we
- * do not own (TORVEK.DLL, MSNET32.DLL, ZORN1632.DLL). Test and demo
+ * do not own (TORVEK.DLL, MSNET32.DLL, ZORN1632.DLL), and the 32-bit side of
+ * the 16-bit TORVEK stand-in (torvek_entries.cpp). Test and demo
  * infrastructure only; nothing of the product links it.
  *
  * The network is described in simnet.ini beside the DLL (users and their
@@ -47,7 +48,8 @@ typedef struct SimCall {
     DWORD source;          /* SimSource */
     LONG  entry;           /* TORVEK entry, MSNET32 ordinal, ZORN1632 entry */
     DWORD argCount;        /* arguments the receiver took */
-    DWORD args[10];        /* as received; a 16-bit argument in its low word */
+    DWORD args[10];        /* as received; for TORVEK the flat address a far pointer reaches; a 16-bit argument in its low word */
+    DWORD farArgs[4];      /* TORVEK: the far pointers (16:16) and 16-bit value as they crossed */
     char  text[4][SIM_TEXT]; /* the strings behind the first four string arguments, cut to fit; "" for null */
     BOOL  waitCursor;      /* the system's wait cursor was current */
 } SimCall;
@@ -75,6 +77,8 @@ SIMNET_API DWORD SimClientLogoff(void);
 SIMNET_API DWORD SimClientChangePassword(LPCSTR user, LPCSTR oldPassword, LPCSTR newPassword, LPCSTR domain);
 SIMNET_API DWORD SimClientLogonServer(LPSTR buffer, DWORD size);
 SIMNET_API DWORD SimClientHomeDirectory(LPSTR buffer);
+/* Where TORVEK.DLL's 16-bit entries arrive (through KERNEL's CallProcEx32W). */
+SIMNET_API DWORD WINAPI SimTorvekCall(DWORD entry, const BYTE *arguments, DWORD argumentBytes);
 
 #ifdef __cplusplus
 }
