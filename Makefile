@@ -35,8 +35,11 @@ else
 	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix logon_demo.exe
 endif
 
+# Run from build/bin: a 16-bit DLL (TORVEK) is found in the current folder,
+# not in the folder of the program that loads it.
 bench: build
-	@scripts/run-in-prefix.sh $(BUILD) scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix $(BUILD)/bin/bench.exe Z:$(CURDIR)/$(BUILD)/bench.csv
+	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
+	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix bench.exe Z:$(CURDIR)/$(BUILD)/bench.csv
 
 clean:
 	rm -rf $(BUILD)

@@ -5,14 +5,10 @@
  */
 #include "client_call.h"
 #include "flat_thunk.h"
+#include "sixteen_bit.h"
 #include "test_support.h"
 
 #include <cstring>
-
-/* Calls a target of a connected LS block through the platform's QT stub in
- * the block, as a thunk compiler's call path with no arguments would
- * (helpers/qt_stub_call.S); returns AX widened. */
-extern "C" DWORD WINAPI CallThroughQtStub(void *stub, DWORD target) asm("_CallThroughQtStub");
 
 namespace {
 

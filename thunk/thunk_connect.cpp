@@ -1,6 +1,7 @@
 /*
  * Connects one of our 32-bit thunk data blocks with its partner's, in place of
- * the platform's flat-thunk connection. The partner library is loaded by name
+ * the platform's flat-thunk connection, for the two connections on which the
+ * 16-bit side calls up (the client calls cross the platform's real thunk). The partner library is loaded by name
  * and never released: like a platform thunk connection it stays for the life
  * of the process.
  */
@@ -17,7 +18,6 @@ struct ThunkConnection {
 };
 
 constexpr ThunkConnection kConnections[] = {
-    {"zorn3216_ThunkData16", true, 6},  /* client calls, ZORN3216 -> TORVEK */
     {"zorn1632_ThunkData16", false, 2}, /* 16-bit services, ZORN1632 -> ZORNET32 */
     {"THK1632_ThunkData16", false, 1},  /* registry service, QENTHUNK -> QENREGIO */
 };

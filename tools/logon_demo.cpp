@@ -92,10 +92,22 @@ void PrintNetwork(DWORD from)
             transcript.Say("  network: MSNET32 validates domain \"%s\" user \"%s\" password \"%s\"", call.text[0],
                            call.text[1], call.text[2]);
         else if (call.source == SimTorvek) {
-            std::string texts;
-            for (int slot = 0; slot < 3 && call.text[slot][0] != '\0'; ++slot)
-                texts += std::string(slot == 0 ? "" : ", ") + "\"" + call.text[slot] + "\"";
-            transcript.Say("  network: TORVEK %s(%s)", ClientEntryName(call.entry), texts.c_str());
+            /* The arguments as the 16-bit entry got them: far pointers (and
+             * the strings behind them), Logon's WORD value. */
+            std::string arguments;
+            for (DWORD slot = 0; slot < call.argCount && slot < 4; ++slot) {
+                char argument[128];
+                const DWORD value = call.farArgs[slot];
+                if (call.entry == SimLogon && slot == 3)
+                    wsprintfA(argument, "%lu", value);
+                else if (slot < 4 && call.text[slot][0] != '\0')
+                    wsprintfA(argument, "%04X:%04X \"%s\"", HIWORD(value), LOWORD(value), call.text[slot]);
+                else
+                    wsprintfA(argument, "%04X:%04X", HIWORD(value), LOWORD(value));
+                arguments += std::string(slot == 0 ? "" : ", ") + argument;
+            }
+            transcript.Say("  16-bit TORVEK.DLL: %s(%s), crossed through the flat thunk", ClientEntryName(call.entry),
+                           arguments.c_str());
         }
     }
 }

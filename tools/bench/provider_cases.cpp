@@ -5,8 +5,9 @@
  * succeed at once) and the wait cursor on, as the logon dialog calls it;
  * against the calls it cannot avoid: the cursor set and restored, the three
  * strings upper-cased, MSNET32.DLL loaded and its entry 58 looked up (done
- * on every call, by contract), the validation entry and TORVEK's logon
- * entry called directly. No window is registered, so nothing is posted.
+ * on every call, by contract), the validation entry and the client logon
+ * through the bridge's TORVEKThunk. No window is registered, so nothing is
+ * posted.
  *
  * NPGetPolicyPath with a configured path; against opening the policy-update
  * key, counting its values, enumerating each and closing it: the walk the
@@ -17,7 +18,6 @@
 #include "router_entries.h"
 #include "scratch_key.h"
 #include "simnet.h"
-#include "thunk_data.h"
 
 #include <cstring>
 
@@ -32,7 +32,7 @@ constexpr DWORD kResultServerOffset = 62;
 
 struct LogonCase {
     DomainLogonEntry domainLogon;
-    LogonCall        clientLogon;
+    ClientDispatcher clientCall;
     char             user[100];
     char             password[64];
     char             domain[64];
@@ -67,7 +67,7 @@ void CallDomainLogonBaseline(void *context)
                  sizeof(c->result), &extra);
         LPSTR server;
         std::memcpy(&server, c->result + kResultServerOffset, sizeof(server));
-        c->clientLogon(c->user, server, c->domain, LOWORD(kClientCallValue));
+        c->clientCall(c->user, server, nullptr, c->domain, kClientCallValue, ClientLogon);
     }
     SetCursor(previous);
 }
@@ -93,16 +93,14 @@ bool RunDomainLogon(Report &report, HMODULE provider)
 {
     LogonCase c = {};
     c.domainLogon = reinterpret_cast<DomainLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(100)));
-    HMODULE torvek = GetModuleHandleA("TORVEK.DLL");
-    const ThunkData *block = torvek != nullptr
-        ? reinterpret_cast<const ThunkData *>(GetProcAddress(torvek, "zorn3216_ThunkData16"))
+    HMODULE bridge = GetModuleHandleA("ZORN3216.DLL");
+    c.clientCall = bridge != nullptr
+        ? reinterpret_cast<ClientDispatcher>(GetProcAddress(bridge, "TORVEKThunk"))
         : nullptr;
-    if (c.domainLogon == nullptr || block == nullptr || block->entries == nullptr ||
-        block->entryCount <= SimLogon) {
-        Warn("DomainLogon or the TORVEK stand-in's logon entry is missing");
+    if (c.domainLogon == nullptr || c.clientCall == nullptr) {
+        Warn("DomainLogon or the bridge's TORVEKThunk is missing");
         return false;
     }
-    c.clientLogon = reinterpret_cast<LogonCall>(block->entries[SimLogon]);
     lstrcpynA(c.user, "ALICE", sizeof(c.user));
     lstrcpynA(c.password, "SECRET", sizeof(c.password));
     lstrcpynA(c.domain, "ZORDOM", sizeof(c.domain));

@@ -1,25 +1,27 @@
 /*
  * TORVEKThunk, one case per opcode, called with the arguments the provider
- * passes; against a direct call of the TORVEK entry that the opcode reaches,
- * taken from the stand-in's thunk block, with the arguments the bridge hands
- * on. Every entry is forced to answer 0 at once, so both sides do the same
- * work in the stand-in whatever the simulated network's state: each call
- * still builds its journal record. The journal keeps its first 128 calls
- * and then drops the rest, so it neither overflows nor slows down; the
- * record's cost is in both sides alike.
+ * passes; against the bare transition: TORVEK's seventh target, a 16-bit
+ * entry that returns at once, called with no arguments the way ZORN3216
+ * crosses on this platform (WOWCallback16Ex on Wine, the block's QT_Thunk
+ * stub elsewhere). Every TORVEK entry is made to answer 0 at once in its
+ * 16-bit code (its FORCEDANSWERS table), so what is left over is the bridge's
+ * own work: the dispatch, the far pointers made and released around each
+ * call, the argument image.
  */
 #include "bench.h"
 #include "client_call.h"
-#include "simnet.h"
-#include "thunk_data.h"
+#include "sixteen_bit.h"
 
 namespace {
 
 
+constexpr DWORD kReturnAtOnceTarget = 6;
+constexpr int kClientEntries = 6;
+
 struct ThunkCase {
-    ClientDispatcher dispatcher;
-    const ThunkData *torvek;
-    DWORD            opcode;
+    ClientDispatcher     dispatcher;
+    const FlatThunkLS32 *block;
+    DWORD                opcode;
     char             user[100];
     char             server[256];
     char             domain[64];
@@ -56,33 +58,10 @@ void CallThunk(void *context)
     }
 }
 
-/* The same entry called directly, as the bridge calls it. */
-void CallEntry(void *context)
+/* The bare transition into 16-bit code and back. */
+void CallBare(void *context)
 {
-    ThunkCase *c = static_cast<ThunkCase *>(context);
-    const FARPROC *entries = c->torvek->entries;
-    switch (c->opcode) {
-    case ClientLogon:
-        reinterpret_cast<LogonCall>(entries[SimLogon])(c->user, c->server, c->domain,
-                                                       LOWORD(kClientCallValue));
-        break;
-    case ClientLogonServerUnavailable:
-        reinterpret_cast<NoArgumentsCall>(entries[SimLogonServerUnavailable])();
-        break;
-    case ClientChangePassword:
-        reinterpret_cast<ChangePasswordCall>(entries[SimChangePassword])(
-            c->user, c->oldPassword, c->newPassword, c->domain);
-        break;
-    case ClientGetHomeDirectory:
-        reinterpret_cast<BufferCall>(entries[SimGetHomeDirectory])(c->directory);
-        break;
-    case ClientGetLogonServer:
-        reinterpret_cast<BufferCall>(entries[SimGetLogonServer])(c->logonServer);
-        break;
-    case ClientLogoff:
-        reinterpret_cast<NoArgumentsCall>(entries[SimLogoff])();
-        break;
-    }
+    CallTargetBare(static_cast<ThunkCase *>(context)->block, kReturnAtOnceTarget);
 }
 
 struct Opcode {
@@ -110,30 +89,32 @@ bool RunThunkCases(Report &report)
     }
     ThunkCase c = {};
     c.dispatcher = reinterpret_cast<ClientDispatcher>(GetProcAddress(bridge, "TORVEKThunk"));
-    HMODULE torvek = GetModuleHandleA("TORVEK.DLL");
-    c.torvek = torvek != nullptr
-                   ? reinterpret_cast<const ThunkData *>(GetProcAddress(torvek, "zorn3216_ThunkData16"))
-                   : nullptr;
-    if (c.dispatcher == nullptr || c.torvek == nullptr || c.torvek->entries == nullptr ||
-        c.torvek->entryCount < 6) {
-        Warn("the bridge or the TORVEK stand-in lacks its entries");
+    c.block = reinterpret_cast<const FlatThunkLS32 *>(GetProcAddress(bridge, MAKEINTRESOURCEA(5)));
+    WORD *forced = static_cast<WORD *>(SixteenBitExport("TORVEK.DLL", "FORCEDANSWERS"));
+    if (c.dispatcher == nullptr || c.block == nullptr || c.block->targetTable == nullptr || forced == nullptr) {
+        Warn("the bridge, its connected block or the TORVEK stand-in's forced answers are missing");
         FreeLibrary(bridge);
         return false;
     }
+    if (CallTargetBare(c.block, kReturnAtOnceTarget) != 0)
+        Warn("the bare transition does not reach TORVEK's return-at-once target");
     lstrcpynA(c.user, "ALICE", sizeof(c.user));
     lstrcpynA(c.server, "\\\\ZORSRV1", sizeof(c.server));
     lstrcpynA(c.domain, "ZORDOM", sizeof(c.domain));
     lstrcpynA(c.oldPassword, "SECRET", sizeof(c.oldPassword));
     lstrcpynA(c.newPassword, "NEWSECRET", sizeof(c.newPassword));
 
-    SimReset();
-    for (int entry = SimGetLogonServer; entry <= SimLogon; ++entry)
-        SimForce(entry, 0);
+    /* Flags first, answers after them: every entry answers 0 in 16-bit code. */
+    for (int entry = 0; entry < kClientEntries; ++entry) {
+        forced[kClientEntries + entry] = 0;
+        forced[entry] = 1;
+    }
     for (const Opcode &opcode : kOpcodes) {
         c.opcode = opcode.opcode;
-        report.Timing(Compare(opcode.caseName, CallThunk, CallEntry, &c));
+        report.Timing(Compare(opcode.caseName, CallThunk, CallBare, &c));
     }
-    SimReset();
+    for (int entry = 0; entry < kClientEntries; ++entry)
+        forced[entry] = 0;
     FreeLibrary(bridge);
     return true;
 }
