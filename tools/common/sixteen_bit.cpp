@@ -31,9 +31,17 @@ DWORD CallTargetBare(const FlatThunkLS32 *block, DWORD target)
     return static_cast<DWORD>(static_cast<LONG>(static_cast<SHORT>(LOWORD(result))));
 }
 
+typedef HINSTANCE (WINAPI *LoadLibrary16Proc)(LPCSTR);
+
+bool StartSixteenBitSubsystem()
+{
+    auto loadLibrary16 = reinterpret_cast<LoadLibrary16Proc>(GetProcAddress(Kernel32(), MAKEINTRESOURCEA(35)));
+    return loadLibrary16 != nullptr && reinterpret_cast<ULONG_PTR>(loadLibrary16("GDI.EXE")) > 32 &&
+           reinterpret_cast<ULONG_PTR>(loadLibrary16("USER.EXE")) > 32;
+}
+
 void *SixteenBitExport(const char *library, const char *name)
 {
-    typedef HINSTANCE (WINAPI *LoadLibrary16Proc)(LPCSTR);
     typedef DWORD (WINAPI *GetProcAddress16Proc)(HINSTANCE, LPCSTR);
     typedef void *(WINAPI *MapSLProc)(DWORD);
     auto loadLibrary16 = reinterpret_cast<LoadLibrary16Proc>(GetProcAddress(Kernel32(), MAKEINTRESOURCEA(35)));

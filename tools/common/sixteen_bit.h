@@ -23,3 +23,8 @@ DWORD CallTargetBare(const FlatThunkLS32 *block, DWORD target);
  * GetProcAddress16 (KERNEL32 ordinals 35 and 37) and MapSL. Null when it
  * cannot be had. The 16-bit DLL stays loaded. */
 void *SixteenBitExport(const char *library, const char *name);
+
+/* Starts the platform's 16-bit subsystem in this process, as the first flat
+ * thunk would (LoadLibrary16 of GDI.EXE and USER.EXE); on Windows 95 it is
+ * always running. False when it cannot be started. */
+bool StartSixteenBitSubsystem();
