@@ -21,11 +21,3 @@ constexpr DWORD kClientCallValue = 80;
 /* TORVEKThunk: returns the client's 16-bit result, sign-extended. */
 typedef DWORD (WINAPI *ClientDispatcher)(LPSTR p1, LPSTR p2, LPSTR p3, LPSTR p4,
                                          DWORD p5, DWORD opcode);
-
-/* TORVEK's entries as the bridge calls them. They are declared to return the
- * whole of EAX so that the bridge's narrowing is its own, not the compiler's
- * guess. */
-typedef DWORD (WINAPI *NoArgumentsCall)(void);
-typedef DWORD (WINAPI *BufferCall)(LPSTR buffer);
-typedef DWORD (WINAPI *ChangePasswordCall)(LPSTR user, LPSTR oldPassword, LPSTR newPassword, LPSTR domain);
-typedef DWORD (WINAPI *LogonCall)(LPSTR user, LPSTR logonServer, LPSTR domain, WORD value);

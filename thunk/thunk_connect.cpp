@@ -10,16 +10,16 @@
 
 namespace {
 
-/* The connections we make, by the name of the partner's block. */
+/* The connections we make, by the name of the partner's block; our half
+ * lists the entries the partner calls. */
 struct ThunkConnection {
     const char *peerBlockName;
-    bool        peerListsEntries; /* false: our half lists them */
     DWORD       entriesNeeded;
 };
 
 constexpr ThunkConnection kConnections[] = {
-    {"zorn1632_ThunkData16", false, 2}, /* 16-bit services, ZORN1632 -> ZORNET32 */
-    {"THK1632_ThunkData16", false, 1},  /* registry service, QENTHUNK -> QENREGIO */
+    {"zorn1632_ThunkData16", 2}, /* 16-bit services, ZORN1632 -> ZORNET32 */
+    {"THK1632_ThunkData16", 1},  /* registry service, QENTHUNK -> QENREGIO */
 };
 
 const ThunkConnection *FindConnection(LPCSTR peerBlockName)
@@ -48,9 +48,8 @@ BOOL Attach(ThunkData *self, LPCSTR peerBlockName, LPCSTR peerLibrary)
         return FALSE;
 
     auto *peer = reinterpret_cast<ThunkData *>(GetProcAddress(library, peerBlockName));
-    const ThunkData *lister = connection->peerListsEntries ? peer : self;
     if (peer == nullptr || peer->signature != THUNK_SIGNATURE || self->signature != THUNK_SIGNATURE ||
-        !ListsEnough(lister, connection->entriesNeeded)) {
+        !ListsEnough(self, connection->entriesNeeded)) {
         FreeLibrary(library);
         return FALSE;
     }
