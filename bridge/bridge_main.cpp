@@ -12,16 +12,11 @@
  * Windows 95 does not have: it is found at run time, never imported.
  */
 #include "bridge.h"
+#include "platform.h"
 
 namespace {
 
 HMODULE wow32 = nullptr;
-
-bool RunningOnWine()
-{
-    HMODULE ntdll = GetModuleHandleA("NTDLL.DLL");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 /* Chooses the transition once the block is connected; false when Wine's
  * WOWCallback16Ex cannot be had (every call would then answer 0, success). */

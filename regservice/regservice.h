@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include "thunk_data.h"
 
 enum RegistryResult : LONG {
     ResultNo = 2,
@@ -48,7 +47,6 @@ bool SameName(const char *a, const char *b);
 const char *ItemKey(int item);
 
 extern "C" {
-extern ThunkData THK1632_ThunkData32;
 LONG WINAPI ReadRegistry(int item, char *data, int length);
 LONG WINAPI WriteRegistry(int op, int item, char *data, char *name, char *text);
 }

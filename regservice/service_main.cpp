@@ -1,18 +1,18 @@
 /*
- * The entry of the registry service and the module's lifecycle: the thunk
- * connection with QENTHUNK, through which the 16-bit side's requests arrive,
- * and ServiceHeap.
+ * The entry of the registry service and the module's lifecycle: the
+ * platform's thunk connection with QENTHUNK, through which the 16-bit side's
+ * requests arrive, and ServiceHeap.
  */
+#include "flat_thunk.h"
+#include "freestanding.h"
+#include "platform.h"
 #include "regservice.h"
 
 HANDLE ServiceHeap = nullptr;
 
 namespace {
 
-LONG Widen(DWORD slot)
-{
-    return static_cast<SHORT>(LOWORD(slot));
-}
+const char kBlock16Name[] = "THK1632_ThunkData16";
 
 /* One request: read, set or delete one item. */
 LONG RegistryRequest(LONG op, LONG item, char *data, LONG length, char *name, char *text)
@@ -28,25 +28,44 @@ LONG RegistryRequest(LONG op, LONG item, char *data, LONG length, char *name, ch
     }
 }
 
-/* Entry 0 of the connection. op, item and length are 16-bit numbers: only the
- * low half of their stack slots is theirs, widened here with its sign. */
-DWORD WINAPI RegistryRequestEntry(DWORD op, DWORD item, LPSTR data, DWORD length, LPSTR name, LPSTR text)
+template <class T> T Argument(const BYTE *arguments, DWORD offset)
 {
-    return static_cast<DWORD>(RegistryRequest(Widen(op), Widen(item), data, Widen(length), name, text));
+    T value;
+    CopyBytes(&value, arguments + offset, sizeof(value));
+    return value;
 }
-
-const FARPROC kEntries[] = {reinterpret_cast<FARPROC>(RegistryRequestEntry)};
 
 } // namespace
 
 extern "C" {
 
-ThunkData THK1632_ThunkData32 = {THUNK_SIGNATURE, 1, kEntries, nullptr};
+extern FlatThunkSL32 THK1632_ThunkData32;
+extern const DWORD thk1632_targets[];
+
+/* Target 0, as registry_thunk.S calls it with the 16-bit caller's frame. The
+ * pascal image, last argument lowest: text, name, length, data, item, op. The
+ * three far pointers are made flat for every request, whatever the
+ * operation; op, item and length are widened with their sign. */
+DWORD WINAPI RegistryRequestFromSixteen(const BYTE *frame) asm("_RegistryRequestFromSixteen");
+DWORD WINAPI RegistryRequestFromSixteen(const BYTE *frame)
+{
+    const BYTE *arguments = frame + kSixteenBitArguments;
+    DWORD farPointers[3] = {Argument<DWORD>(arguments, 10), Argument<DWORD>(arguments, 4),
+                            Argument<DWORD>(arguments, 0)}; /* data, name, text */
+    char *data = static_cast<char *>(MapSLFix(farPointers[0]));
+    char *name = static_cast<char *>(MapSLFix(farPointers[1]));
+    char *text = static_cast<char *>(MapSLFix(farPointers[2]));
+    const LONG result = RegistryRequest(Argument<SHORT>(arguments, 16), Argument<SHORT>(arguments, 14), data,
+                                        Argument<SHORT>(arguments, 8), name, text);
+    UnMapSLFixArray(3, farPointers);
+    return static_cast<DWORD>(result);
+}
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
 {
-    if (!ConnectThunk(&THK1632_ThunkData32, "THK1632_ThunkData16", "QENTHUNK.DLL", "QENREGIO.DLL",
-                      instance, reason))
+    if (reason == DLL_PROCESS_ATTACH)
+        SetTargetTableOffset(&THK1632_ThunkData32, thk1632_targets, kBlock16Name, RunningOnWine());
+    if (!ThunkConnect32(&THK1632_ThunkData32, kBlock16Name, "QENTHUNK.DLL", "QENREGIO.DLL", instance, reason))
         return FALSE;
     if (reason == DLL_PROCESS_ATTACH) {
         /* Reads without it answer ERROR_NOT_ENOUGH_MEMORY; they never crash. */

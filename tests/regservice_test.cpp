@@ -3,7 +3,7 @@
  * entry with 16-bit numbers, and the exports ReadRegistry (2) and
  * WriteRegistry (3), against the real registry of the Wine prefix.
  */
-#include "qenthunk.h"
+#include "sixteen_bit.h"
 #include "test_support.h"
 
 #include <cstring>
@@ -317,10 +317,12 @@ TEST(RegistryServiceModule, RefusesToLoadWithoutItsPartner)
     missing.Add("QENREGIO.DLL");
     EXPECT_FALSE(missing.Loads("QENREGIO.DLL"));
 
-    Sandbox badSignature("qenregio-bad-signature");
-    badSignature.Add("QENREGIO.DLL");
-    badSignature.Add("variants/qenthunk-bad-signature/QENTHUNK.DLL");
-    EXPECT_FALSE(badSignature.Loads("QENREGIO.DLL"));
+    for (const char *variant : {"qenthunk-no-connect16", "qenthunk-bad-checksum", "qenthunk-no-block"}) {
+        Sandbox box(std::string("qenregio-") + variant);
+        box.Add("QENREGIO.DLL");
+        box.Add(std::string("variants/") + variant + "/QENTHUNK.DLL");
+        EXPECT_FALSE(box.Loads("QENREGIO.DLL")) << variant;
+    }
 }
 
 } // namespace

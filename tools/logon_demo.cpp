@@ -10,7 +10,7 @@
  * "--interactive" leaves the two logon dialogs to a person at a display.
  */
 #include "machine_settings.h"
-#include "qenthunk.h"
+#include "sixteen_bit.h"
 #include "router_entries.h"
 #include "scripted_typist.h"
 #include "simnet.h"

@@ -1,19 +1,7 @@
 #include "sixteen_bit.h"
 
-namespace {
+#include <initializer_list>
 
-HMODULE Kernel32()
-{
-    return GetModuleHandleA("KERNEL32.DLL");
-}
-
-} // namespace
-
-bool RunningOnWine()
-{
-    HMODULE ntdll = GetModuleHandleA("NTDLL.DLL");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 DWORD CallTargetBare(const FlatThunkLS32 *block, DWORD target)
 {
@@ -31,28 +19,80 @@ DWORD CallTargetBare(const FlatThunkLS32 *block, DWORD target)
     return static_cast<DWORD>(static_cast<LONG>(static_cast<SHORT>(LOWORD(result))));
 }
 
+namespace {
+
 typedef HINSTANCE (WINAPI *LoadLibrary16Proc)(LPCSTR);
+typedef DWORD (WINAPI *GetProcAddress16Proc)(HINSTANCE, LPCSTR);
+typedef BOOL (WINAPI *Callback16ExProc)(DWORD, DWORD, DWORD, const void *, DWORD *);
+typedef DWORD (WINAPI *MapLSProc)(const void *);
+typedef void (WINAPI *UnMapLSProc)(DWORD);
+typedef void *(WINAPI *MapSLProc)(DWORD);
+
+template <class T> T Kernel32Export(const char *name)
+{
+    return reinterpret_cast<T>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), name));
+}
+
+/* The routine's 16:16 address, 0 when it cannot be had. The DLL stays loaded. */
+DWORD SixteenBitRoutine(const char *library, const char *routine)
+{
+    auto loadLibrary16 = Kernel32Export<LoadLibrary16Proc>(MAKEINTRESOURCEA(35));
+    auto getProcAddress16 = Kernel32Export<GetProcAddress16Proc>(MAKEINTRESOURCEA(37));
+    if (loadLibrary16 == nullptr || getProcAddress16 == nullptr)
+        return 0;
+    HINSTANCE module = loadLibrary16(library);
+    return reinterpret_cast<ULONG_PTR>(module) > 32 ? getProcAddress16(module, routine) : 0;
+}
+
+} // namespace
+
+bool CallSixteenBitRoutine(const char *library, const char *routine, const void *image, DWORD bytes,
+                           DWORD *result)
+{
+    static const Callback16ExProc callback =
+        reinterpret_cast<Callback16ExProc>(GetProcAddress(LoadLibraryA("WOW32.DLL"), "WOWCallback16Ex"));
+    const DWORD address = SixteenBitRoutine(library, routine);
+    return callback != nullptr && address != 0 &&
+           callback(address, 0 /* WCB16_PASCAL */, bytes, image, result);
+}
+
+DWORD QenthunkRequest(SHORT op, SHORT item, LPSTR data, SHORT length, LPSTR name, LPSTR text)
+{
+    static const MapLSProc mapLS = Kernel32Export<MapLSProc>("MapLS");
+    static const UnMapLSProc unMapLS = Kernel32Export<UnMapLSProc>("UnMapLS");
+    if (mapLS == nullptr || unMapLS == nullptr)
+        return kNoSixteenBitSide;
+    const DWORD farData = data != nullptr ? mapLS(data) : 0;
+    const DWORD farName = name != nullptr ? mapLS(name) : 0;
+    const DWORD farText = text != nullptr ? mapLS(text) : 0;
+#pragma pack(push, 1)
+    struct {
+        DWORD text, name;
+        SHORT length;
+        DWORD data;
+        SHORT item, op;
+    } image = {farText, farName, length, farData, item, op};
+#pragma pack(pop)
+    static_assert(sizeof(image) == 18, "RegistryRequest takes 18 bytes");
+    DWORD result = kNoSixteenBitSide;
+    if (!CallSixteenBitRoutine("QENTHUNK.DLL", "REQUEST", &image, sizeof(image), &result))
+        result = kNoSixteenBitSide;
+    for (DWORD farPointer : {farData, farName, farText})
+        if (farPointer != 0)
+            unMapLS(farPointer);
+    return result;
+}
 
 bool StartSixteenBitSubsystem()
 {
-    auto loadLibrary16 = reinterpret_cast<LoadLibrary16Proc>(GetProcAddress(Kernel32(), MAKEINTRESOURCEA(35)));
+    auto loadLibrary16 = Kernel32Export<LoadLibrary16Proc>(MAKEINTRESOURCEA(35));
     return loadLibrary16 != nullptr && reinterpret_cast<ULONG_PTR>(loadLibrary16("GDI.EXE")) > 32 &&
            reinterpret_cast<ULONG_PTR>(loadLibrary16("USER.EXE")) > 32;
 }
 
 void *SixteenBitExport(const char *library, const char *name)
 {
-    typedef DWORD (WINAPI *GetProcAddress16Proc)(HINSTANCE, LPCSTR);
-    typedef void *(WINAPI *MapSLProc)(DWORD);
-    auto loadLibrary16 = reinterpret_cast<LoadLibrary16Proc>(GetProcAddress(Kernel32(), MAKEINTRESOURCEA(35)));
-    auto getProcAddress16 =
-        reinterpret_cast<GetProcAddress16Proc>(GetProcAddress(Kernel32(), MAKEINTRESOURCEA(37)));
-    auto mapSL = reinterpret_cast<MapSLProc>(GetProcAddress(Kernel32(), "MapSL"));
-    if (loadLibrary16 == nullptr || getProcAddress16 == nullptr || mapSL == nullptr)
-        return nullptr;
-    HINSTANCE module = loadLibrary16(library);
-    if (reinterpret_cast<ULONG_PTR>(module) <= 32)
-        return nullptr;
-    const DWORD address = getProcAddress16(module, name);
-    return address != 0 ? mapSL(address) : nullptr;
+    auto mapSL = Kernel32Export<MapSLProc>("MapSL");
+    const DWORD address = SixteenBitRoutine(library, name);
+    return address != 0 && mapSL != nullptr ? mapSL(address) : nullptr;
 }

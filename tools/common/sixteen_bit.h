@@ -1,18 +1,18 @@
 /*
- * Reaching 16-bit code from 32-bit tools without going through the product:
- * a target of a connected LS block called through the platform's QT_Thunk
- * stub, or on Wine through WOWCallback16Ex, the way ZORN3216 crosses.
+ * Reaching 16-bit code from 32-bit tools, the tests, the demo and the
+ * console, which play the 32-bit half of the 16-bit stand-ins: their routines
+ * are found with LoadLibrary16 and GetProcAddress16 (KERNEL32 ordinals 35 and
+ * 37) and called with WOWCallback16Ex, which only Wine has; and a target of a
+ * connected LS block called the way ZORN3216 crosses.
  */
 #pragma once
 
 #include "flat_thunk.h"
+#include "platform.h"
 
 /* A thunk compiler's call path with no arguments through the QT stub of a
  * connected block (qt_stub_call.S); returns AX widened. */
 extern "C" DWORD WINAPI CallThroughQtStub(void *stub, DWORD target) asm("_CallThroughQtStub");
-
-/* Whether this is Wine (ntdll exports wine_get_version; Windows 95 has no ntdll). */
-bool RunningOnWine();
 
 /* Calls a target with no arguments the way ZORN3216 would cross on this
  * platform; returns the 16-bit result widened, or 0xFFFFFFFF when Wine's
@@ -28,3 +28,20 @@ void *SixteenBitExport(const char *library, const char *name);
  * thunk would (LoadLibrary16 of GDI.EXE and USER.EXE); on Windows 95 it is
  * always running. False when it cannot be started. */
 bool StartSixteenBitSubsystem();
+
+/* Calls a FAR PASCAL routine exported by a 16-bit DLL with the argument image
+ * as it lies on the 16-bit stack (the last argument lowest). Returns false
+ * when the DLL, the routine or WOWCallback16Ex cannot be had; *result is its
+ * DX:AX. */
+bool CallSixteenBitRoutine(const char *library, const char *routine, const void *image, DWORD bytes,
+                           DWORD *result);
+
+/* What a call of a 16-bit routine answers when it cannot be made. */
+constexpr DWORD kNoSixteenBitSide = 0xFFFFFFFFu;
+
+/*
+ * QENTHUNK's REQUEST, as the 16-bit side makes a registry request: three
+ * 16-bit numbers and three pointers, which cross as far pointers (MapLS;
+ * null as 0:0). Returns RegistryRequest's result, or kNoSixteenBitSide.
+ */
+DWORD QenthunkRequest(SHORT op, SHORT item, LPSTR data, SHORT length, LPSTR name, LPSTR text);

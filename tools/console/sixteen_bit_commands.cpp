@@ -6,6 +6,7 @@
  * on a machine that has the product alone.
  */
 #include "console.h"
+#include "sixteen_bit.h"
 
 #include "status_text.h"
 
@@ -18,7 +19,8 @@ constexpr DWORD kNotifyMessage = 3000;
 constexpr DWORD kLongestListen = 7 * 24 * 3600;
 constexpr DWORD kNoPeer = 0xFFFFFFFFu; /* what a stand-in answers when its half is not connected */
 
-/* The stand-ins' entries (see partners/zorn1632 and partners/qenthunk). */
+/* The stand-ins' entries (see partners/zorn1632, and QenthunkRequest in
+ * tools/common for the 16-bit QENTHUNK). */
 typedef HWND (*ListenEntry)(void);
 typedef void (*StopListeningEntry)(void);
 typedef DWORD (*NotificationsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
@@ -206,12 +208,9 @@ int RunRegistry(const Arguments &args)
         return UsageError("registry", "--user takes at most 259 characters");
 
     ConsoleLibrary service("QENREGIO.DLL");
-    ConsoleLibrary partner("QENTHUNK.DLL");
-    if (!service.Loaded() || !partner.Loaded())
+    if (!service.Loaded())
         return ExitNoLibrary;
-    auto request = partner.Export<RegistryRequestEntry>("QenthunkRequest");
-    if (request == nullptr)
-        return MissingEntries("QENTHUNK.DLL");
+    const RegistryRequestEntry request = QenthunkRequest;
     if (operation == "read")
         return ReadItem(request, item);
 
