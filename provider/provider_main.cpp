@@ -3,6 +3,7 @@
  * connection through which ZORN1632 calls up, the shared logon block and the
  * client dispatcher of ZORN3216.
  */
+#include "platform.h"
 #include "provider_state.h"
 #include "resources/zornet32.h"
 
@@ -10,14 +11,23 @@ ProviderState provider;
 
 namespace {
 
+const char kBlock16Name[] = "zorn1632_ThunkData16";
+
+/* The platform's connection with ZORN1632's 16-bit half: made at attach,
+ * ended at detach (reason 0; Windows 95 ends the process's connection). */
+BOOL ConnectServices(DWORD reason)
+{
+    return ThunkConnect32(&zorn1632_ThunkData32, kBlock16Name, "ZORN1632.DLL", "ZORNET32.DLL",
+                          provider.instance, reason);
+}
+
 /* Gives back what attach obtained; safe on a partial attach. The bridge
- * library stays loaded once the dispatcher is bound. Our thunk half is
- * unlinked so that ZORN1632, which outlives us, never calls into a module
- * that has gone. */
+ * library stays loaded once the dispatcher is bound. The connection with
+ * ZORN1632 is ended so that its 16-bit code, which outlives us, never calls
+ * into a module that has gone. */
 void ReleaseProcessResources()
 {
-    ConnectThunk(&zorn1632_ThunkData32, "zorn1632_ThunkData16", "ZORN1632.DLL", "ZORNET32.DLL",
-                 provider.instance, DLL_PROCESS_DETACH);
+    ConnectServices(DLL_PROCESS_DETACH);
     if (provider.heap != nullptr) {
         HeapDestroy(provider.heap);
         provider.heap = nullptr;
@@ -60,8 +70,8 @@ BOOL ProcessAttach(HINSTANCE instance)
      * do without it. */
     provider.heap = HeapCreate(0, 2048, 16384);
 
-    if (!ConnectThunk(&zorn1632_ThunkData32, "zorn1632_ThunkData16", "ZORN1632.DLL", "ZORNET32.DLL",
-                      instance, DLL_PROCESS_ATTACH))
+    SetTargetTableOffset(&zorn1632_ThunkData32, zorn1632_targets, kBlock16Name, RunningOnWine());
+    if (!ConnectServices(DLL_PROCESS_ATTACH))
         return FailAttach();
 
     provider.sharedMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,

@@ -10,7 +10,6 @@
 #include "client_call.h"
 #include "flat_thunk.h"
 #include "shared_logon_record.h"
-#include "thunk_data.h"
 
 /* An LS block with room for the two stubs the platform would write. */
 struct UnconnectedClientBlock {
@@ -61,7 +60,8 @@ struct ProviderState {
 extern ProviderState provider;
 
 extern "C" {
-extern ThunkData zorn1632_ThunkData32;
+extern FlatThunkSL32 zorn1632_ThunkData32;
+extern const DWORD zorn1632_targets[];
 extern UnconnectedClientBlock zorn3216_ThunkData32;
 
 DWORD WINAPI DomainLogon(LPSTR userName, LPSTR password, LPSTR domain, DWORD showWaitCursor);

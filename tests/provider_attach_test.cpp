@@ -56,7 +56,9 @@ TEST(ProviderAttach, RefusesToLoadWhenALibraryOrItsEntryIsMissing)
         {"client-bad-magic", "TORVEK.DLL", "variants/torvek-bad-magic/TORVEK.DLL"},
         {"client-bad-checksum", "TORVEK.DLL", "variants/torvek-bad-checksum/TORVEK.DLL"},
         {"no-partner", "ZORN1632.DLL", nullptr},
-        {"partner-bad-signature", "ZORN1632.DLL", "variants/zorn1632-bad-signature/ZORN1632.DLL"},
+        {"partner-never-connected-16", "ZORN1632.DLL", "variants/zorn1632-no-connect16/ZORN1632.DLL"},
+        {"partner-bad-checksum", "ZORN1632.DLL", "variants/zorn1632-bad-checksum/ZORN1632.DLL"},
+        {"partner-without-block", "ZORN1632.DLL", "variants/zorn1632-no-block/ZORN1632.DLL"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -71,38 +73,27 @@ TEST(ProviderAttach, RefusesToLoadWhenALibraryOrItsEntryIsMissing)
     }
 }
 
-TEST(ProviderAttach, ConnectsWithTheSixteenBitPartnerAndUnlinksAtDetach)
+TEST(ProviderAttach, ConnectsWithTheSixteenBitPartnerThroughThePlatform)
 {
-    Library partner("ZORN1632.DLL");
-    auto *partnerHalf = partner.Export<ThunkData *>("zorn1632_ThunkData16");
-    ASSERT_NE(nullptr, partnerHalf);
-    {
-        Library provider("ZORNET32.DLL");
-        ASSERT_TRUE(provider.Loaded());
-        auto *servicesHalf = provider.Export<ThunkData *>(98);
-        auto *unusedHalf = provider.Export<FlatThunkLS32 *>(99);
-        ASSERT_NE(nullptr, servicesHalf);
-        ASSERT_NE(nullptr, unusedHalf);
-        EXPECT_EQ(THUNK_SIGNATURE, servicesHalf->signature);
-        EXPECT_EQ(2u, servicesHalf->entryCount);
-        EXPECT_EQ(partnerHalf, servicesHalf->peer);
-        EXPECT_EQ(servicesHalf, partnerHalf->peer);
-        EXPECT_EQ(0, std::memcmp(unusedHalf->magic, FLAT_THUNK_LS_MAGIC, 4));
-        EXPECT_EQ(kClientCallChecksum, unusedHalf->checksum);
-        EXPECT_EQ(nullptr, unusedHalf->targetTable) << "the 32-to-16 half of the provider is never connected";
+    Library provider("ZORNET32.DLL");
+    ASSERT_TRUE(provider.Loaded());
+    auto *servicesHalf = provider.Export<FlatThunkSL32 *>(98);
+    auto *unusedHalf = provider.Export<FlatThunkLS32 *>(99);
+    ASSERT_NE(nullptr, servicesHalf);
+    ASSERT_NE(nullptr, unusedHalf);
+    EXPECT_EQ(0, std::memcmp(servicesHalf->magic, FLAT_THUNK_SL_MAGIC, 4));
+    EXPECT_EQ(kServicesChecksum, servicesHalf->checksum);
+    EXPECT_NE(nullptr, servicesHalf->data) << "filled by ThunkConnect32 from ZORN1632's half";
+    EXPECT_EQ(0, std::memcmp(unusedHalf->magic, FLAT_THUNK_LS_MAGIC, 4));
+    EXPECT_EQ(kClientCallChecksum, unusedHalf->checksum);
+    EXPECT_EQ(nullptr, unusedHalf->targetTable) << "the 32-to-16 half of the provider is never connected";
 
-        /* The 16-bit side reaches the provider through the link. */
-        SharedBlockView block;
-        ASSERT_TRUE(block.Open());
-        EXPECT_EQ(0u, Zorn1632RegisterWindow(0xABCD1234));
-        EXPECT_EQ(0x1234u, block->notifyWindow);
-        EXPECT_EQ(0u, Zorn1632RegisterWindow(0));
-    }
-    /* A partner that calls up after the provider has gone finds no peer. */
-    EXPECT_EQ(nullptr, partnerHalf->peer);
-    EXPECT_EQ(ZORN1632_NO_PEER, Zorn1632RegisterWindow(0x1234));
-    char user[100], password[20], newPassword[20];
-    EXPECT_EQ(ZORN1632_NO_PEER, Zorn1632FetchCredentials(user, password, newPassword));
+    /* The 16-bit side reaches the provider through the connection. */
+    SharedBlockView block;
+    ASSERT_TRUE(block.Open());
+    EXPECT_EQ(0u, Zorn1632RegisterWindow(0xABCD1234));
+    EXPECT_EQ(0x1234u, block->notifyWindow);
+    EXPECT_EQ(0u, Zorn1632RegisterWindow(0));
 }
 
 DWORD WINAPI DoNothing(LPVOID)
@@ -118,8 +109,8 @@ TEST(ProviderAttach, ThreadAttachAndDetachChangeNothing)
     ASSERT_TRUE(block.Open());
     std::strcpy(block->userName, "ALICE");
     block->notifyWindow = 0x77;
-    auto *servicesHalf = provider.Export<ThunkData *>(98);
-    const ThunkData *peerBefore = servicesHalf->peer;
+    auto *servicesHalf = provider.Export<FlatThunkSL32 *>(98);
+    const void *connectionBefore = servicesHalf->data;
     std::vector<BYTE> before(block.Bytes(), block.Bytes() + kSharedRecordSize);
 
     for (int i = 0; i < 3; ++i) {
@@ -130,8 +121,8 @@ TEST(ProviderAttach, ThreadAttachAndDetachChangeNothing)
     }
 
     EXPECT_EQ(0, std::memcmp(before.data(), block.Bytes(), kSharedRecordSize));
-    EXPECT_EQ(peerBefore, servicesHalf->peer);
-    EXPECT_NE(nullptr, peerBefore);
+    EXPECT_EQ(connectionBefore, servicesHalf->data);
+    EXPECT_NE(nullptr, connectionBefore);
     std::memset(block->userName, 0, sizeof(block->userName));
     block->notifyWindow = 0;
 }

@@ -88,13 +88,25 @@ TEST_F(ServicesTest, CopiesNeverReadPastAField)
         char guard3[8];
     } out;
     std::memset(&out, '#', sizeof(out));
-    EXPECT_EQ(0u, Zorn1632FetchCredentials(out.user, out.password, out.newPassword));
+    EXPECT_EQ(0u, Zorn1632FetchInto(out.user, out.password, out.newPassword)) << "far pointers to our buffers";
     EXPECT_EQ(std::string(99, 'U'), out.user);
     EXPECT_EQ(std::string(19, 'P'), out.password);
     EXPECT_EQ(std::string(19, 'N'), out.newPassword);
     EXPECT_EQ(std::string(8, '#'), std::string(out.guard1, 8));
     EXPECT_EQ(std::string(8, '#'), std::string(out.guard2, 8));
     EXPECT_EQ(std::string(8, '#'), std::string(out.guard3, 8));
+}
+
+TEST_F(ServicesTest, NullFarPointersArriveAsNull)
+{
+    std::strcpy(block_->userName, "ALICE");
+    std::strcpy(block_->password, "PW");
+    char password[20];
+    std::memset(password, '#', sizeof(password));
+    EXPECT_EQ(0u, Zorn1632FetchInto(nullptr, password, nullptr));
+    EXPECT_STREQ("PW", password) << "only the buffer that crossed was written";
+    std::memset(block_->userName, 0, sizeof(block_->userName));
+    std::memset(block_->password, 0, sizeof(block_->password));
 }
 
 } // namespace

@@ -16,7 +16,6 @@
 #include "router_entries.h"
 #include "shared_logon_record.h"
 #include "simnet.h"
-#include "thunk_data.h"
 
 /* The tests load libraries as the router does. */
 using Library = LoadedLibrary;

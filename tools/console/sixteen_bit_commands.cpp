@@ -9,6 +9,7 @@
 #include "sixteen_bit.h"
 
 #include "status_text.h"
+#include "zorn1632.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,19 +20,14 @@ constexpr DWORD kNotifyMessage = 3000;
 constexpr DWORD kLongestListen = 7 * 24 * 3600;
 constexpr DWORD kNoPeer = 0xFFFFFFFFu; /* what a stand-in answers when its half is not connected */
 
-/* The stand-ins' entries (see partners/zorn1632, and QenthunkRequest in
- * tools/common for the 16-bit QENTHUNK). */
-typedef HWND (*ListenEntry)(void);
-typedef void (*StopListeningEntry)(void);
-typedef DWORD (*NotificationsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
-typedef DWORD (*FetchCredentialsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
+/* The 16-bit stand-ins' 32-bit halves are in tools/common (zorn1632.h,
+ * sixteen_bit.h): they call the 16-bit ZORN1632 and QENTHUNK. */
 typedef DWORD (*RegistryRequestEntry)(SHORT op, SHORT item, LPSTR data, SHORT length, LPSTR name, LPSTR text);
 
-/* The 16-bit side's stand-in, loaded after the provider that it talks to. */
+/* The provider, which the 16-bit side talks to: its attach connects ZORN1632. */
 struct SixteenBitSide {
     ConsoleLibrary provider{"ZORNET32.DLL"};
-    ConsoleLibrary partner{"ZORN1632.DLL"};
-    bool Loaded() const { return provider.Loaded() && partner.Loaded(); }
+    bool Loaded() const { return provider.Loaded(); }
 };
 
 struct CatalogueName {
@@ -48,12 +44,6 @@ constexpr int kConnectionsItem = 7;
 constexpr size_t kConnectionEntrySize = 40;
 constexpr size_t kConnectionRemoteOffset = 9;
 constexpr size_t kMostConnections = 35;
-
-int MissingEntries(const char *library)
-{
-    std::printf("%s is not the 16-bit side's stand-in of this build: its entries are missing\n", library);
-    return ExitNoLibrary;
-}
 
 bool ParseItem(const std::string &text, int *item)
 {
@@ -130,12 +120,9 @@ int RunListen(const Arguments &args)
     SixteenBitSide side;
     if (!side.Loaded())
         return ExitNoLibrary;
-    auto listen = side.partner.Export<ListenEntry>("Zorn1632Listen");
-    auto stopListening = side.partner.Export<StopListeningEntry>("Zorn1632StopListening");
-    auto notifications = side.partner.Export<NotificationsEntry>("Zorn1632Notifications");
-    if (listen == nullptr || stopListening == nullptr || notifications == nullptr)
-        return MissingEntries("ZORN1632.DLL");
-    HWND window = listen();
+    const auto stopListening = Zorn1632StopListening;
+    const auto notifications = Zorn1632Notifications;
+    HWND window = Zorn1632Listen();
     if (window == nullptr) {
         std::printf("the 16-bit side could not register its window\n");
         return ExitFailed;
@@ -173,10 +160,7 @@ int RunCredentials(const Arguments &)
     if (!side.Loaded())
         return ExitNoLibrary;
     char user[100] = "", password[20] = "", newPassword[20] = "";
-    auto fetch = side.partner.Export<FetchCredentialsEntry>("Zorn1632FetchCredentials");
-    if (fetch == nullptr)
-        return MissingEntries("ZORN1632.DLL");
-    const DWORD status = fetch(user, password, newPassword);
+    const DWORD status = Zorn1632FetchCredentials(user, password, newPassword);
     if (status == kNoPeer) {
         std::printf("the provider is not connected to the 16-bit side\n");
         return ExitFailed;

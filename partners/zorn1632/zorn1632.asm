@@ -1,0 +1,146 @@
+; ZORN1632.DLL, stand-in for the 16-bit side's partner library: a real 16-bit
+; NE DLL with the 16-bit half ZORN1632_THUNKDATA16 of the SL connection to the
+; provider's zorn1632_ThunkData32, and routines that the 32-bit half of the
+; stand-in calls (tools/common/zorn1632_side.cpp):
+;   REGISTERWINDOW(DWORD value)       target 0, QENMirevola
+;   FETCHCREDENTIALS()                target 1, QENGetUseridPassword, into the
+;                                     buffers of CREDENTIALS in our own data
+;                                     segment (100, 20 and 20 bytes)
+;   FETCHINTO(char FAR *, char FAR *, char FAR *)   target 1 with the caller's pointers
+; Each answers DX:AX.
+;
+; Built three times more for the loading tests: ZORN1632_NO_CONNECT16,
+; ZORN1632_BAD_CHECKSUM, ZORN1632_NO_BLOCK.
+
+%include "ne.inc"
+
+NE_MODULE_REFS  equ 1
+KERNEL          equ 1
+%ifdef ZORN1632_BAD_CHECKSUM
+ZORN1632_CHECKSUM equ 0x5A1632A3
+%else
+ZORN1632_CHECKSUM equ 0x5A1632A2
+%endif
+
+        NE_HEADER
+ne_restab:
+        NE_NAME "ZORN1632", 0
+%ifndef ZORN1632_NO_BLOCK
+        NE_NAME "ZORN1632_THUNKDATA16", 1
+%endif
+%ifndef ZORN1632_NO_CONNECT16
+        NE_NAME "DLLENTRYPOINT", 2
+%endif
+        NE_NAME "REGISTERWINDOW", 3
+        NE_NAME "FETCHCREDENTIALS", 4
+        NE_NAME "FETCHINTO", 5
+        NE_NAME "CREDENTIALS", 6
+        db 0
+ne_modref:
+        dw kernel_name - ne_imptab
+ne_imptab:
+        db 0
+kernel_name:
+        db 6, 'KERNEL'
+ne_entrytab:
+        db 1, NE_DATA
+        db 1
+        dw D(ne_sl_block16)             ; 1
+        db 4, NE_CODE
+        db 1
+        dw C(ne_dllentrypoint)          ; 2
+        db 1
+        dw C(register_window)           ; 3
+        db 1
+        dw C(fetch_credentials)         ; 4
+        db 1
+        dw C(fetch_into)                ; 5
+        db 1, NE_DATA
+        db 1
+        dw D(credentials)               ; 6
+        db 0
+ne_entrytab_end:
+ne_nonres:
+        NE_NAME "ZORN1632 stand-in for the 16-bit side's partner", 0
+        db 0
+ne_nonres_end:
+
+; ---------------------------------------------------------------- code
+        NE_SEGMENT_START code
+        NE_DLLENTRYPOINT
+
+; REGISTERWINDOW(DWORD value): the value goes up unchanged.
+register_window:
+        push bp
+        mov bp, sp
+        push word [bp + 8]
+        push word [bp + 6]
+        push cs
+        call ne_sl_target0
+        pop bp
+        retf 4
+
+; FETCHCREDENTIALS(): far pointers to our own buffers, user name first.
+fetch_credentials:
+        push bp
+        mov bp, sp
+        push ds
+        mov ax, NE_SELECTOR_SITE
+dgroup_site equ $ - 2
+        mov ds, ax
+        push ds
+        push D(credentials)
+        push ds
+        push D(credentials + 100)
+        push ds
+        push D(credentials + 120)
+        push cs
+        call ne_sl_target1
+        pop ds
+        pop bp
+        retf
+
+; FETCHINTO(char FAR *userName, char FAR *password, char FAR *newPassword)
+fetch_into:
+        push bp
+        mov bp, sp
+%assign offset 10
+%rep 6
+        push word [bp + 6 + offset]
+%assign offset offset - 2
+%endrep
+        push cs
+        call ne_sl_target1
+        pop bp
+        retf 12
+
+        NE_SL_TARGET 0
+        NE_SL_TARGET 1
+        NE_SL_STUB
+        NE_SEGMENT_END code
+        NE_RELOCS_START code
+        NE_FIX_SELECTOR_INTERNAL C(ne_dgroup_site), NE_DATA
+        NE_FIX_SELECTOR_INTERNAL C(dgroup_site), NE_DATA
+        NE_SL_STUB_RELOCS KERNEL
+        NE_RELOCS_END code
+
+; ---------------------------------------------------------------- data
+        NE_SEGMENT_START data
+        NE_SL_BLOCK16 ZORN1632_CHECKSUM
+        NE_SL_API_ENTRY 4               ; QENMirevola(DWORD value)
+        NE_SL_API_ENTRY 12              ; QENGetUseridPassword(3 x char FAR *)
+ne_thunkconnect16:
+        NE_FAR_SITE
+ne_module16:
+        db 'ZORN1632.DLL', 0
+ne_module32:
+        db 'ZORNET32.DLL', 0
+ne_block32:
+        db 'zorn1632_ThunkData32', 0
+credentials:                            ; user name, password, new password
+        times 140 db 0
+        NE_SEGMENT_END data
+        NE_RELOCS_START data
+        NE_SL_BLOCK_RELOCS
+        NE_FIX_FARADDR_IMPORT D(ne_thunkconnect16), KERNEL, 651
+        NE_RELOCS_END data

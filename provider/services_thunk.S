@@ -1,0 +1,30 @@
+/*
+ * zorn1632_ThunkData32, the 32-bit half of the connection through which
+ * ZORN1632's 16-bit code calls the provider's two services, with its targets.
+ */
+#include "sl_target.h"
+
+        .intel_syntax noprefix
+
+        .data
+        .globl _zorn1632_ThunkData32
+        .p2align 2
+_zorn1632_ThunkData32:
+        .ascii "SL01"
+        .long 0x5A1632A2                /* the services connection's checksum */
+        .long 0                         /* reserved */
+        .long 0                         /* filled at connection */
+        .long 0                         /* late binding */
+        .long 0                         /* flags */
+        .long 0, 0                      /* reserved */
+        .long _zorn1632_targets - _zorn1632_ThunkData32  /* set again at attach on Wine */
+        .globl _zorn1632_targets
+_zorn1632_targets:
+        .long _MirevolaTarget           /* target 0 */
+        .long _CredentialsTarget        /* target 1 */
+
+        .text
+        /* QENMirevola(DWORD value): 4 bytes */
+        SL_TARGET MirevolaTarget, MirevolaFromSixteen, 4
+        /* QENGetUseridPassword(char FAR *, char FAR *, char FAR *): 12 bytes */
+        SL_TARGET CredentialsTarget, CredentialsFromSixteen, 12
