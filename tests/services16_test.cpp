@@ -6,6 +6,7 @@
 #include "zorn1632.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -95,6 +96,28 @@ TEST_F(ServicesTest, CopiesNeverReadPastAField)
     EXPECT_EQ(std::string(8, '#'), std::string(out.guard1, 8));
     EXPECT_EQ(std::string(8, '#'), std::string(out.guard2, 8));
     EXPECT_EQ(std::string(8, '#'), std::string(out.guard3, 8));
+}
+
+TEST_F(ServicesTest, TwoProcessesCallUpAtOnce)
+{
+    std::strcpy(block_->userName, "ALICE");
+    PROCESS_INFORMATION processes[2] = {};
+    for (PROCESS_INFORMATION &process : processes) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" callup ALICE 200";
+        ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   BinDirectory().c_str(), &startup, &process));
+    }
+    for (PROCESS_INFORMATION &process : processes) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 120000));
+        DWORD exitCode = 99;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        EXPECT_EQ(0u, exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    std::memset(block_->userName, 0, sizeof(block_->userName));
 }
 
 TEST_F(ServicesTest, NullFarPointersArriveAsNull)

@@ -5,10 +5,16 @@
  *   load_probe dump                     load ZORNET32.DLL, print the shared block as hex
  *   load_probe logon USER PASS DOMAIN   load ZORNET32.DLL, call DomainLogon (ordinal 100)
  *                                       and print its status and the three strings after it
+ *   load_probe callup USER COUNT        load ZORNET32.DLL and, COUNT times, have the 16-bit
+ *                                       side fetch the credentials; exit 0 when every call
+ *                                       answered 0 with user name USER
  */
 #include <windows.h>
 
+#include "zorn1632.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -63,6 +69,24 @@ int Logon(const char *user, const char *password, const char *domain)
     return 0;
 }
 
+int CallUp(const char *user, int count)
+{
+    if (LoadLibraryA("ZORNET32.DLL") == nullptr) {
+        std::printf("refused %lu\n", GetLastError());
+        return 1;
+    }
+    for (int i = 0; i < count; ++i) {
+        char fetchedUser[100] = "", password[20] = "", newPassword[20] = "";
+        const DWORD status = Zorn1632FetchCredentials(fetchedUser, password, newPassword);
+        if (status != 0 || std::strcmp(fetchedUser, user) != 0) {
+            std::printf("call %d: status %lu, user \"%s\"\n", i, status, fetchedUser);
+            return 2;
+        }
+    }
+    std::printf("%d calls\n", count);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -73,6 +97,8 @@ int main(int argc, char **argv)
         return Dump();
     if (argc == 5 && std::strcmp(argv[1], "logon") == 0)
         return Logon(argv[2], argv[3], argv[4]);
-    std::printf("usage: load_probe load LIBRARY | dump | logon USER PASSWORD DOMAIN\n");
+    if (argc == 4 && std::strcmp(argv[1], "callup") == 0)
+        return CallUp(argv[2], std::atoi(argv[3]));
+    std::printf("usage: load_probe load LIBRARY | dump | logon USER PASSWORD DOMAIN | callup USER COUNT\n");
     return 3;
 }
