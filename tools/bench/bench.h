@@ -56,6 +56,7 @@ bool RunAttachCases(Report &report);     /* repeated attach and detach */
 bool RunThunkCases(Report &report);      /* TORVEKThunk, each opcode */
 bool RunProviderCases(Report &report);   /* DomainLogon, NPGetPolicyPath */
 bool RunRegistryCases(Report &report);   /* ReadRegistry items 7 and 1 */
+bool RunCallUpCases(Report &report);     /* the 16-bit side's calls up through the thunk */
 
 /* Opens a key for reading and writing, counts its values, enumerates each
  * with a 128-byte name and a 1024-byte data buffer, and closes it: the

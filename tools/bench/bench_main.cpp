@@ -32,5 +32,6 @@ int main(int argc, char **argv)
     complete = RunThunkCases(report) && complete;
     complete = RunProviderCases(report) && complete;
     complete = RunRegistryCases(report) && complete;
+    complete = RunCallUpCases(report) && complete;
     return complete ? 0 : 1;
 }

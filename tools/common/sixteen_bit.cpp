@@ -33,8 +33,9 @@ template <class T> T Kernel32Export(const char *name)
     return reinterpret_cast<T>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), name));
 }
 
-/* The routine's 16:16 address, 0 when it cannot be had. The DLL stays loaded. */
-DWORD SixteenBitRoutine(const char *library, const char *routine)
+} // namespace
+
+DWORD FindSixteenBitRoutine(const char *library, const char *routine)
 {
     auto loadLibrary16 = Kernel32Export<LoadLibrary16Proc>(MAKEINTRESOURCEA(35));
     auto getProcAddress16 = Kernel32Export<GetProcAddress16Proc>(MAKEINTRESOURCEA(37));
@@ -44,16 +45,17 @@ DWORD SixteenBitRoutine(const char *library, const char *routine)
     return reinterpret_cast<ULONG_PTR>(module) > 32 ? getProcAddress16(module, routine) : 0;
 }
 
-} // namespace
+bool CallSixteenBitAt(DWORD address, const void *image, DWORD bytes, DWORD *result)
+{
+    static const Callback16ExProc callback =
+        reinterpret_cast<Callback16ExProc>(GetProcAddress(LoadLibraryA("WOW32.DLL"), "WOWCallback16Ex"));
+    return callback != nullptr && address != 0 && callback(address, 0 /* WCB16_PASCAL */, bytes, image, result);
+}
 
 bool CallSixteenBitRoutine(const char *library, const char *routine, const void *image, DWORD bytes,
                            DWORD *result)
 {
-    static const Callback16ExProc callback =
-        reinterpret_cast<Callback16ExProc>(GetProcAddress(LoadLibraryA("WOW32.DLL"), "WOWCallback16Ex"));
-    const DWORD address = SixteenBitRoutine(library, routine);
-    return callback != nullptr && address != 0 &&
-           callback(address, 0 /* WCB16_PASCAL */, bytes, image, result);
+    return CallSixteenBitAt(FindSixteenBitRoutine(library, routine), image, bytes, result);
 }
 
 DWORD QenthunkRequest(SHORT op, SHORT item, LPSTR data, SHORT length, LPSTR name, LPSTR text)
@@ -93,6 +95,6 @@ bool StartSixteenBitSubsystem()
 void *SixteenBitExport(const char *library, const char *name)
 {
     auto mapSL = Kernel32Export<MapSLProc>("MapSL");
-    const DWORD address = SixteenBitRoutine(library, name);
+    const DWORD address = FindSixteenBitRoutine(library, name);
     return address != 0 && mapSL != nullptr ? mapSL(address) : nullptr;
 }

@@ -29,6 +29,13 @@ void *SixteenBitExport(const char *library, const char *name);
  * always running. False when it cannot be started. */
 bool StartSixteenBitSubsystem();
 
+/* A FAR PASCAL routine exported by a 16-bit DLL: its 16:16 address, 0 when it
+ * cannot be had (the DLL stays loaded); and a call of it with the argument
+ * image as it lies on the 16-bit stack (false when WOWCallback16Ex cannot be
+ * had; *result is its DX:AX). */
+DWORD FindSixteenBitRoutine(const char *library, const char *routine);
+bool CallSixteenBitAt(DWORD address, const void *image, DWORD bytes, DWORD *result);
+
 /* Calls a FAR PASCAL routine exported by a 16-bit DLL with the argument image
  * as it lies on the 16-bit stack (the last argument lowest). Returns false
  * when the DLL, the routine or WOWCallback16Ex cannot be had; *result is its

@@ -1,0 +1,91 @@
+; BENCHS16.DLL: the benchmark's 16-bit half of a 16-to-32 connection whose
+; targets do nothing (BENCHSL.DLL), so that a call through the platform's SL
+; thunk can be timed bare: NOTHING12 has QENGetUseridPassword's shape (three
+; far pointers, target 0), NOTHING18 RegistryRequest's (target 1).
+
+%include "ne.inc"
+
+NE_MODULE_REFS  equ 1
+KERNEL          equ 1
+
+        NE_HEADER
+ne_restab:
+        NE_NAME "BENCHS16", 0
+        NE_NAME "BENCH_THUNKDATA16", 1
+        NE_NAME "DLLENTRYPOINT", 2
+        NE_NAME "NOTHING12", 3
+        NE_NAME "NOTHING18", 4
+        db 0
+ne_modref:
+        dw kernel_name - ne_imptab
+ne_imptab:
+        db 0
+kernel_name:
+        db 6, 'KERNEL'
+ne_entrytab:
+        db 1, NE_DATA
+        db 1
+        dw D(ne_sl_block16)
+        db 3, NE_CODE
+        db 1
+        dw C(ne_dllentrypoint)
+        db 1
+        dw C(nothing12)
+        db 1
+        dw C(nothing18)
+        db 0
+ne_entrytab_end:
+ne_nonres:
+        NE_NAME "benchmark's bare 16-to-32 calls", 0
+        db 0
+ne_nonres_end:
+
+        NE_SEGMENT_START code
+        NE_DLLENTRYPOINT
+
+; PASS_ON bytes, target: a FAR PASCAL routine that passes its argument image on.
+%macro PASS_ON 2
+        push bp
+        mov bp, sp
+%assign offset %1 - 2
+%rep %1 / 2
+        push word [bp + 6 + offset]
+%assign offset offset - 2
+%endrep
+        push cs
+        call ne_sl_target%2
+        pop bp
+        retf %1
+%endmacro
+
+nothing12:
+        PASS_ON 12, 0
+nothing18:
+        PASS_ON 18, 1
+
+        NE_SL_TARGET 0
+        NE_SL_TARGET 1
+        NE_SL_STUB
+        NE_SEGMENT_END code
+        NE_RELOCS_START code
+        NE_FIX_SELECTOR_INTERNAL C(ne_dgroup_site), NE_DATA
+        NE_SL_STUB_RELOCS KERNEL
+        NE_RELOCS_END code
+
+        NE_SEGMENT_START data
+        NE_SL_BLOCK16 0x42454E43
+        NE_SL_API_ENTRY 12
+        NE_SL_API_ENTRY 18
+ne_thunkconnect16:
+        NE_FAR_SITE
+ne_module16:
+        db 'BENCHS16.DLL', 0
+ne_module32:
+        db 'BENCHSL.DLL', 0
+ne_block32:
+        db 'bench_ThunkData32', 0
+        NE_SEGMENT_END data
+        NE_RELOCS_START data
+        NE_SL_BLOCK_RELOCS
+        NE_FIX_FARADDR_IMPORT D(ne_thunkconnect16), KERNEL, 651
+        NE_RELOCS_END data
