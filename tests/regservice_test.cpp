@@ -306,6 +306,18 @@ TEST_F(RegistryServiceTest, OtherOperationsAreBadRequestsAndTouchNothing)
     RegCloseKey(key);
 }
 
+TEST(SixteenToThirtyTwo, AResultReachesTheSixteenBitCallerWhole)
+{
+    /* The benchmark's bare connection, whose targets are built with the same
+     * SL_TARGET as the product's, answers 0x12345678: both halves cross. */
+    Library bare("BENCHSL.DLL");
+    ASSERT_TRUE(bare.Loaded());
+    const BYTE image[18] = {};
+    DWORD result = 0;
+    ASSERT_TRUE(CallSixteenBitRoutine("BENCHS16.DLL", "NOTHING18", image, sizeof(image), &result));
+    EXPECT_EQ(0x12345678u, result);
+}
+
 TEST(RegistryServiceModule, RefusesToLoadWithoutItsPartner)
 {
     Sandbox complete("qenregio-complete");

@@ -127,7 +127,8 @@ void ExpectNotification(DWORD before, const char *user)
     DispatchAndCount();
     const DWORD heard = Zorn1632Notifications(fetchedUser, fetchedPassword, fetchedNew) - before;
     if (heard != 0)
-        transcript.Say("16-bit side: message 3000 arrived; it fetched user \"%s\", password \"%s\"", fetchedUser,
+        transcript.Say("16-bit side: message 3000 arrived; 16-bit ZORN1632.DLL fetched user \"%s\", password \"%s\" "
+                       "into its own data segment, up through the flat thunk", fetchedUser,
                        fetchedPassword);
     else
         transcript.Say("16-bit side: no message");
@@ -255,7 +256,7 @@ int main(int argc, char **argv)
         reinterpret_cast<NPGetPolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalGetPolicyPath)));
     transcript.Say("NPGetCaps: network type 0x%08lX, spec version 0x%08lX", getCaps(2), getCaps(1));
     HWND window = Zorn1632Listen();
-    transcript.Say("the 16-bit side registered window %04X through ZORN1632",
+    transcript.Say("the 16-bit side registered window %04X: 16-bit ZORN1632.DLL called QENMirevola up through the flat thunk",
                    LOWORD(reinterpret_cast<ULONG_PTR>(window)));
     transcript.Expect(window != nullptr, "the 16-bit side's window");
 
@@ -318,7 +319,7 @@ int main(int argc, char **argv)
             DeleteSetting(HKEY_LOCAL_MACHINE, kUpdateKey, name);
     }
 
-    transcript.Step("the registry service of the 16-bit side (QENREGIO through QENTHUNK)");
+    transcript.Step("the registry service of the 16-bit side: 16-bit QENTHUNK.DLL calls QENREGIO up through the flat thunk");
     {
         HMODULE service = LoadLibraryA("QENREGIO.DLL");
         transcript.Expect(service != nullptr, "QENREGIO.DLL loads");

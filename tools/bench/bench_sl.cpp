@@ -1,6 +1,7 @@
 /*
  * BENCHSL.DLL: the 32-bit half of the benchmark's bare 16-to-32 connection,
- * built as the product is; its targets answer 0 and touch nothing.
+ * built as the product is; its targets touch nothing and answer a value with
+ * both halves set, so that the tests can see it reach the 16-bit caller whole.
  */
 #include "flat_thunk.h"
 #include "platform.h"
@@ -19,7 +20,7 @@ extern const DWORD bench_targets[];
 DWORD WINAPI NothingFromSixteen(const BYTE *frame) asm("_NothingFromSixteen");
 DWORD WINAPI NothingFromSixteen(const BYTE * /*frame*/)
 {
-    return 0;
+    return 0x12345678u;
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
