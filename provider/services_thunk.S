@@ -6,20 +6,7 @@
 
         .intel_syntax noprefix
 
-        .data
-        .globl _zorn1632_ThunkData32
-        .p2align 2
-_zorn1632_ThunkData32:
-        .ascii "SL01"
-        .long 0x5A1632A2                /* the services connection's checksum */
-        .long 0                         /* reserved */
-        .long 0                         /* filled at connection */
-        .long 0                         /* late binding */
-        .long 0                         /* flags */
-        .long 0, 0                      /* reserved */
-        .long _zorn1632_targets - _zorn1632_ThunkData32  /* set again at attach on Wine */
-        .globl _zorn1632_targets
-_zorn1632_targets:
+        SL_BLOCK32 zorn1632_ThunkData32, 0x5A1632A2, zorn1632_targets
         .long _MirevolaTarget           /* target 0 */
         .long _CredentialsTarget        /* target 1 */
 

@@ -11,8 +11,6 @@
 
 %include "ne.inc"
 
-NE_MODULE_REFS  equ 1
-KERNEL          equ 1
 REQUEST_BYTES   equ 18                  ; short op, short item, char FAR *data, short length,
                                         ; char FAR *name, char FAR *text
 %ifdef QENTHUNK_BAD_CHECKSUM
@@ -32,12 +30,7 @@ ne_restab:
 %endif
         NE_NAME "REQUEST", 3
         db 0
-ne_modref:
-        dw kernel_name - ne_imptab
-ne_imptab:
-        db 0
-kernel_name:
-        db 6, 'KERNEL'
+        NE_KERNEL_IMPORTS
 ne_entrytab:
         db 1, NE_DATA
         db 1
@@ -49,10 +42,7 @@ ne_entrytab:
         dw C(request)                   ; 3
         db 0
 ne_entrytab_end:
-ne_nonres:
-        NE_NAME "QENTHUNK stand-in for the registry service's 16-bit caller", 0
-        db 0
-ne_nonres_end:
+        NE_NONRESIDENT "QENTHUNK stand-in for the registry service's 16-bit caller"
 
 ; ---------------------------------------------------------------- code
         NE_SEGMENT_START code
@@ -78,7 +68,7 @@ request:
         NE_SEGMENT_END code
         NE_RELOCS_START code
         NE_FIX_SELECTOR_INTERNAL C(ne_dgroup_site), NE_DATA
-        NE_SL_STUB_RELOCS KERNEL
+        NE_SL_STUB_RELOCS NE_KERNEL
         NE_RELOCS_END code
 
 ; ---------------------------------------------------------------- data
@@ -96,5 +86,5 @@ ne_block32:
         NE_SEGMENT_END data
         NE_RELOCS_START data
         NE_SL_BLOCK_RELOCS
-        NE_FIX_FARADDR_IMPORT D(ne_thunkconnect16), KERNEL, 651
+        NE_FIX_FARADDR_IMPORT D(ne_thunkconnect16), NE_KERNEL, 651
         NE_RELOCS_END data

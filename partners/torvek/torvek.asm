@@ -15,8 +15,6 @@
 
 %include "ne.inc"
 
-NE_MODULE_REFS  equ 1                   ; KERNEL
-KERNEL          equ 1
 LOADLIBRARYEX32W equ 513
 GETPROCADDRESS32W equ 515
 CALLPROCEX32W   equ 518
@@ -41,12 +39,7 @@ ne_restab:
 %endif
         NE_NAME "FORCEDANSWERS", 2
         db 0
-ne_modref:
-        dw kernel_name - ne_imptab
-ne_imptab:
-        db 0
-kernel_name:
-        db 6, 'KERNEL'
+        NE_KERNEL_IMPORTS
 ne_entrytab:
         db 2, NE_DATA                   ; two entries in the data segment
         db 1                            ; exported
@@ -55,10 +48,7 @@ ne_entrytab:
         dw D(forced_set)                ; 2
         db 0
 ne_entrytab_end:
-ne_nonres:
-        NE_NAME "TORVEK stand-in for the network client", 0
-        db 0
-ne_nonres_end:
+        NE_NONRESIDENT "TORVEK stand-in for the network client"
 
 ; ---------------------------------------------------------------- code
         NE_SEGMENT_START code
@@ -194,7 +184,7 @@ proc_name:
         NE_FIX_FARADDR_INTERNAL D(targets) + 4 * i, NE_CODE, C(entry %+ i)
 %assign i i + 1
 %endrep
-        NE_FIX_FARADDR_IMPORT D(loadlibrary_ptr), KERNEL, LOADLIBRARYEX32W
-        NE_FIX_FARADDR_IMPORT D(getprocaddress_ptr), KERNEL, GETPROCADDRESS32W
-        NE_FIX_FARADDR_IMPORT D(callproc_ptr), KERNEL, CALLPROCEX32W
+        NE_FIX_FARADDR_IMPORT D(loadlibrary_ptr), NE_KERNEL, LOADLIBRARYEX32W
+        NE_FIX_FARADDR_IMPORT D(getprocaddress_ptr), NE_KERNEL, GETPROCADDRESS32W
+        NE_FIX_FARADDR_IMPORT D(callproc_ptr), NE_KERNEL, CALLPROCEX32W
         NE_RELOCS_END data

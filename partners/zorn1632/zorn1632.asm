@@ -14,8 +14,6 @@
 
 %include "ne.inc"
 
-NE_MODULE_REFS  equ 1
-KERNEL          equ 1
 %ifdef ZORN1632_BAD_CHECKSUM
 ZORN1632_CHECKSUM equ 0x5A1632A3
 %else
@@ -36,12 +34,7 @@ ne_restab:
         NE_NAME "FETCHINTO", 5
         NE_NAME "CREDENTIALS", 6
         db 0
-ne_modref:
-        dw kernel_name - ne_imptab
-ne_imptab:
-        db 0
-kernel_name:
-        db 6, 'KERNEL'
+        NE_KERNEL_IMPORTS
 ne_entrytab:
         db 1, NE_DATA
         db 1
@@ -60,10 +53,7 @@ ne_entrytab:
         dw D(credentials)               ; 6
         db 0
 ne_entrytab_end:
-ne_nonres:
-        NE_NAME "ZORN1632 stand-in for the 16-bit side's partner", 0
-        db 0
-ne_nonres_end:
+        NE_NONRESIDENT "ZORN1632 stand-in for the 16-bit side's partner"
 
 ; ---------------------------------------------------------------- code
         NE_SEGMENT_START code
@@ -121,7 +111,7 @@ fetch_into:
         NE_RELOCS_START code
         NE_FIX_SELECTOR_INTERNAL C(ne_dgroup_site), NE_DATA
         NE_FIX_SELECTOR_INTERNAL C(dgroup_site), NE_DATA
-        NE_SL_STUB_RELOCS KERNEL
+        NE_SL_STUB_RELOCS NE_KERNEL
         NE_RELOCS_END code
 
 ; ---------------------------------------------------------------- data
@@ -142,5 +132,5 @@ credentials:                            ; user name, password, new password
         NE_SEGMENT_END data
         NE_RELOCS_START data
         NE_SL_BLOCK_RELOCS
-        NE_FIX_FARADDR_IMPORT D(ne_thunkconnect16), KERNEL, 651
+        NE_FIX_FARADDR_IMPORT D(ne_thunkconnect16), NE_KERNEL, 651
         NE_RELOCS_END data

@@ -5,8 +5,6 @@
 
 %include "ne.inc"
 
-NE_MODULE_REFS  equ 1
-KERNEL          equ 1
 
         NE_HEADER
 ne_restab:
@@ -16,12 +14,7 @@ ne_restab:
         NE_NAME "NOTHING12", 3
         NE_NAME "NOTHING18", 4
         db 0
-ne_modref:
-        dw kernel_name - ne_imptab
-ne_imptab:
-        db 0
-kernel_name:
-        db 6, 'KERNEL'
+        NE_KERNEL_IMPORTS
 ne_entrytab:
         db 1, NE_DATA
         db 1
@@ -35,10 +28,7 @@ ne_entrytab:
         dw C(nothing18)
         db 0
 ne_entrytab_end:
-ne_nonres:
-        NE_NAME "benchmark's bare 16-to-32 calls", 0
-        db 0
-ne_nonres_end:
+        NE_NONRESIDENT "benchmark's bare 16-to-32 calls"
 
         NE_SEGMENT_START code
         NE_DLLENTRYPOINT
@@ -69,7 +59,7 @@ nothing18:
         NE_SEGMENT_END code
         NE_RELOCS_START code
         NE_FIX_SELECTOR_INTERNAL C(ne_dgroup_site), NE_DATA
-        NE_SL_STUB_RELOCS KERNEL
+        NE_SL_STUB_RELOCS NE_KERNEL
         NE_RELOCS_END code
 
         NE_SEGMENT_START data
@@ -87,5 +77,5 @@ ne_block32:
         NE_SEGMENT_END data
         NE_RELOCS_START data
         NE_SL_BLOCK_RELOCS
-        NE_FIX_FARADDR_IMPORT D(ne_thunkconnect16), KERNEL, 651
+        NE_FIX_FARADDR_IMPORT D(ne_thunkconnect16), NE_KERNEL, 651
         NE_RELOCS_END data
