@@ -1,4 +1,5 @@
-/* The catalogue's keys, and the name comparison of reads and writes. */
+/* The catalogue's keys, the room its answers have, and the name comparison
+ * of reads and writes. */
 #include "regservice.h"
 
 bool SameName(const char *a, const char *b)
@@ -29,5 +30,19 @@ const char *ItemKey(int item)
         return "SYSTEM\\CURRENTCONTROLSET\\SERVICES\\MSNP32\\NETWORKPROVIDER";
     default: /* items 1, 3 to 6, and every number outside the catalogue */
         return kLogonKey;
+    }
+}
+
+size_t ItemRoom(int item)
+{
+    switch (item) {
+    case ItemPasswordCaching:
+    case ItemFmShare:
+    case ItemLmLogon:
+        return kYesNoRoom;
+    case ItemPersistentConnections:
+        return kConnectionsRoom;
+    default:
+        return kTextRoom;
     }
 }

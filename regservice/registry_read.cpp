@@ -75,7 +75,10 @@ size_t TextLength(const BYTE *block)
     return BoundedLength(reinterpret_cast<const char *>(block), kBlockSize - 1);
 }
 
-LONG Answer(const EnumeratedValue &value, const BYTE *block, char *data)
+/* The found value's answer, written only when it fits the item's room: a
+ * value of another type than the item expects (a text in a yes/no item) may
+ * be longer than the 16-bit caller's buffer. */
+LONG Answer(const EnumeratedValue &value, const BYTE *block, char *data, size_t room)
 {
     if (value.type == REG_BINARY) {
         if (value.size > 0 && block[0] != 0) {
@@ -86,6 +89,8 @@ LONG Answer(const EnumeratedValue &value, const BYTE *block, char *data)
         return ResultNo;
     }
     const size_t length = TextLength(block);
+    if (length + 1 > room)
+        return ERROR_MORE_DATA;
     CopyBytes(data, block, length);
     data[length] = '\0';
     return ERROR_SUCCESS;
@@ -113,7 +118,7 @@ LONG ReadValue(int item, char *data)
         result = Enumerate(key, index, block.Data(), &value);
         if (result != ERROR_SUCCESS || !SameName(value.name, ValueName(item)))
             continue;
-        return Answer(value, block.Data(), data);
+        return Answer(value, block.Data(), data, ItemRoom(item));
     }
     return result;
 }

@@ -46,6 +46,14 @@ bool SameName(const char *a, const char *b);
 /* The key an item's value lives under (HKEY_LOCAL_MACHINE), for reads and writes. */
 const char *ItemKey(int item);
 
+/* The room the 16-bit caller provides for an item's answer: 4 bytes for the
+ * yes/no items 4 to 6, 1400 for the connection table, 1024 for text. An answer
+ * that does not fit is never written (ReadRegistry answers ERROR_MORE_DATA). */
+constexpr size_t kYesNoRoom = 4;
+constexpr size_t kConnectionsRoom = 1400;
+constexpr size_t kTextRoom = 1024;
+size_t ItemRoom(int item);
+
 extern "C" {
 LONG WINAPI ReadRegistry(int item, char *data, int length);
 LONG WINAPI WriteRegistry(int op, int item, char *data, char *name, char *text);

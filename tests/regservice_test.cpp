@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -149,6 +150,29 @@ TEST_F(RegistryServiceTest, BinaryValuesAnswerYesOrNo)
     EXPECT_EQ(2u, Request(0, 5, buffer)) << "only the first byte counts";
     SetLogonValue("LMLOGON", REG_BINARY, nullptr, 0);
     EXPECT_EQ(2u, Request(0, 6, buffer)) << "no data is no";
+}
+
+TEST_F(RegistryServiceTest, AnAnswerLongerThanTheItemsRoomIsNeverWritten)
+{
+    /* A yes/no item holding text (regedit makes one in a moment): the caller
+     * provides 4 bytes. Up to 3 characters still answer as text. */
+    char buffer[16];
+    SetLogonValue("PASSWORDCACHING", REG_SZ, "TRUE", 5);
+    std::memset(buffer, '#', sizeof(buffer));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), Request(0, 4, buffer));
+    EXPECT_EQ(std::string(16, '#'), std::string(buffer, 16)) << "untouched";
+    SetLogonValue("LMLOGON", REG_DWORD, "\x01\x02\x03\x04", 4);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), Request(0, 6, buffer)) << "four bytes and no terminator";
+    SetLogonValue("FMSHARE", REG_SZ, "ON", 3);
+    EXPECT_EQ(0u, Request(0, 5, buffer));
+    EXPECT_EQ(std::string("ON\0#", 4), std::string(buffer, 4));
+    /* A text item has its 1024 bytes: the longest value a read can hold fits. */
+    const std::string longest(1023, 'u');
+    SetLogonValue("USERNAME", REG_SZ, longest.c_str(), 1024);
+    std::vector<char> text(1100, '#');
+    EXPECT_EQ(0u, Request(0, 1, text.data()));
+    EXPECT_EQ(longest, std::string(text.data()));
+    EXPECT_EQ('#', text[1024]);
 }
 
 TEST_F(RegistryServiceTest, ReadsIgnoreLengthNameAndText)
