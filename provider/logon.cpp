@@ -56,7 +56,10 @@ INT_PTR CALLBACK LogonDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SendDlgItemMessageA(dialog, IDC_DOMAIN, EM_LIMITTEXT, 15, 0);
         /* Another process may have left the field without its terminator. */
         char userName[sizeof(SharedLogonRecord::userName)];
-        CopyFieldOut(userName, provider.sharedRecord->userName);
+        {
+            SharedRecordLock lock;
+            CopyFieldOut(userName, provider.sharedRecord->userName);
+        }
         SetDlgItemTextA(dialog, IDC_USERNAME, userName);
         if (provider.logonPassword[0] != '\0')
             SetDlgItemTextA(dialog, IDC_PASSWORD, provider.logonPassword);
@@ -144,18 +147,21 @@ DWORD ShowLogonError(DWORD status)
 void CopyBack(RouterLogonInfo *logon)
 {
     SharedLogonRecord *record = provider.sharedRecord;
-    if (provider.logonUserName[0] != '\0') {
+    if (provider.logonUserName[0] != '\0')
         CopyToRouter(logon->userName, provider.logonUserName);
-        StoreWhole(record->userName, provider.logonUserName);
-    }
-    if (provider.logonPassword[0] != '\0') {
+    if (provider.logonPassword[0] != '\0')
         CopyToRouter(logon->password, provider.logonPassword);
-        StoreWhole(record->password, provider.logonPassword);
+    {
+        SharedRecordLock lock;
+        if (provider.logonUserName[0] != '\0')
+            StoreWhole(record->userName, provider.logonUserName);
+        if (provider.logonPassword[0] != '\0')
+            StoreWhole(record->password, provider.logonPassword);
+        if (provider.logonDomain[0] != '\0')
+            StoreWhole(record->domain, provider.logonDomain);
     }
-    if (provider.logonDomain[0] != '\0') {
-        StoreWhole(record->domain, provider.logonDomain);
+    if (provider.logonDomain[0] != '\0')
         WriteAuthenticatingAgent(provider.logonDomain);
-    }
 }
 
 /* The change of an expired password and the validation with the new one.
@@ -175,6 +181,7 @@ DWORD ChangeExpiredPassword(HWND owner, RouterLogonInfo *logon, DWORD status)
     if (status != 0)
         return status;
     CopyToRouter(logon->password, provider.newPasswordBuffer);
+    SharedRecordLock lock;
     StoreWhole(provider.sharedRecord->password, provider.newPasswordBuffer);
     return 0;
 }
@@ -232,9 +239,20 @@ DWORD SilentLogon()
     ReadAuthenticatingAgent(provider.logonDomain, sizeof(provider.logonDomain));
     if (provider.dispatcher == nullptr)
         return 0;
-    /* The shared block's own fields: the silent logon leaves them upper-cased. */
+    /* The shared block's own fields: the silent logon leaves them upper-cased,
+     * under the lock, and logs on with a copy of them taken at that moment, so
+     * that no lock is held while the domain validates or the client is called. */
     SharedLogonRecord *record = provider.sharedRecord;
-    return DomainLogon(record->userName, record->password, provider.logonDomain, 1);
+    char userName[sizeof(record->userName)];
+    char password[sizeof(record->password)];
+    {
+        SharedRecordLock lock;
+        CharUpperBuffA(record->userName, static_cast<DWORD>(BoundedLength(record->userName, sizeof(userName) - 1)));
+        CharUpperBuffA(record->password, static_cast<DWORD>(BoundedLength(record->password, sizeof(password) - 1)));
+        CopyFieldOut(userName, record->userName);
+        CopyFieldOut(password, record->password);
+    }
+    return DomainLogon(userName, password, provider.logonDomain, 1);
 }
 
 } // namespace
@@ -257,8 +275,11 @@ extern "C" DWORD WINAPI NPLogon(HWND owner, RouterLogonInfo *logon, RouterLogonI
     if (logon == nullptr)
         logon = &none;
     /* A router string that does not fit its field leaves the field empty. */
-    StoreWhole(record->userName, logon->userName);
-    StoreWhole(record->password, logon->password);
+    {
+        SharedRecordLock lock;
+        StoreWhole(record->userName, logon->userName);
+        StoreWhole(record->password, logon->password);
+    }
 
     switch (flags) {
     case FlagsInteractive:

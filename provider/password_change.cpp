@@ -130,10 +130,12 @@ extern "C" DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonI
     case ActionNoticeLogon:
     case ActionNoticeChange:
         return 0;
-    case ActionForgetNewPassword:
+    case ActionForgetNewPassword: {
         provider.sharedNewPassword = record->newPassword;
+        SharedRecordLock lock;
         provider.sharedNewPassword[0] = '\0';
         return 0;
+    }
     case ActionChange:
     case ActionChangeQuietly:
         break;
@@ -162,6 +164,7 @@ extern "C" DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonI
 
     provider.sharedNewPassword = record->newPassword;
     provider.sharedOldPassword = record->oldPassword;
+    SharedRecordLock lock;
     StoreWhole(record->newPassword, newLogon->password);
     StoreWhole(record->oldPassword, previousLogon->password);
     return 0;

@@ -40,6 +40,7 @@ void ReleaseProcessResources()
         CloseHandle(provider.sharedMapping);
         provider.sharedMapping = nullptr;
     }
+    CloseSharedRecordLock();
 }
 
 BOOL FailAttach()
@@ -84,6 +85,10 @@ BOOL ProcessAttach(HINSTANCE instance)
         MapViewOfFile(provider.sharedMapping, FILE_MAP_WRITE, 0, 0, 0));
     if (provider.sharedRecord == nullptr)
         return FailAttach();
+
+    /* Without the lock the copies go ahead unlocked, as without a heap the
+     * scans do without it: not a reason to refuse the load. */
+    OpenSharedRecordLock();
 
     /* Only the creator clears the block; one that already exists keeps
      * whatever the other processes left in it. */

@@ -22,6 +22,7 @@ struct ProviderState {
     HINSTANCE          instance = nullptr;
     HANDLE             heap = nullptr;          /* scratch buffers of the registry scans */
     HANDLE             sharedMapping = nullptr; /* the named block */
+    HANDLE             sharedLock = nullptr;    /* the mutex around its text fields */
     SharedLogonRecord *sharedRecord = nullptr; /* this process's view of it */
     HMODULE            bridgeLibrary = nullptr; /* ZORN3216, held for the life of the process */
     ClientDispatcher   dispatcher = nullptr;    /* its TORVEKThunk */
@@ -81,6 +82,23 @@ DWORD WINAPI NPLogon(HWND owner, RouterLogonInfo *logon, RouterLogonInfo *previo
 DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonInfo *previousLogon,
                               DWORD action);
 }
+
+/* The lock around the shared block's text fields (shared_record_lock.cpp):
+ * opened at attach, closed at detach; a SharedRecordLock holds it for a scope. */
+constexpr char  kSharedRecordLockName[] = "ZORNET32SM.FIELDS";
+constexpr DWORD kSharedRecordLockWait = 2000; /* ms: the longest a copy waits for another process */
+void OpenSharedRecordLock();
+void CloseSharedRecordLock();
+class SharedRecordLock {
+public:
+    SharedRecordLock();
+    ~SharedRecordLock();
+    SharedRecordLock(const SharedRecordLock &) = delete;
+    SharedRecordLock &operator=(const SharedRecordLock &) = delete;
+
+private:
+    bool held_ = false;
+};
 
 /* Whether a window is a logon dialog of this process that is still open. */
 bool IsOpenLogonDialog(HWND window);

@@ -6,7 +6,9 @@
 #include "zorn1632.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -98,16 +100,18 @@ TEST_F(ServicesTest, CopiesNeverReadPastAField)
     EXPECT_EQ(std::string(8, '#'), std::string(out.guard3, 8));
 }
 
-TEST_F(ServicesTest, TwoProcessesCallUpAtOnce)
+/* Runs load_probe with each set of arguments at once; expects every one to exit 0. */
+void RunProbesAtOnce(std::initializer_list<const char *> argumentSets)
 {
-    std::strcpy(block_->userName, "ALICE");
-    PROCESS_INFORMATION processes[2] = {};
-    for (PROCESS_INFORMATION &process : processes) {
+    std::vector<PROCESS_INFORMATION> processes;
+    for (const char *arguments : argumentSets) {
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
-        std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" callup ALICE 200";
+        PROCESS_INFORMATION process = {};
+        std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" " + arguments;
         ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                    BinDirectory().c_str(), &startup, &process));
+        processes.push_back(process);
     }
     for (PROCESS_INFORMATION &process : processes) {
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 120000));
@@ -117,7 +121,56 @@ TEST_F(ServicesTest, TwoProcessesCallUpAtOnce)
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
+}
+
+TEST_F(ServicesTest, TwoProcessesCallUpAtOnce)
+{
+    std::strcpy(block_->userName, "ALICE");
+    RunProbesAtOnce({"callup ALICE 200", "callup ALICE 200"});
     std::memset(block_->userName, 0, sizeof(block_->userName));
+}
+
+TEST_F(ServicesTest, AReaderNeverSeesOneWritersUserWithAnothersPassword)
+{
+    /* Two writers with names of different lengths, one reader, for seconds at
+     * once; a read is torn when the password is not "P" + the user name read
+     * with it. Without the lock this tears thousands of reads. */
+    RunProbesAtOnce({"write A 4000", "write BBBBBBBBBBBBBBBBBB 4000", "read 3000"});
+    std::memset(block_->userName, 0, sizeof(block_->userName));
+    std::memset(block_->password, 0, sizeof(block_->password));
+}
+
+TEST_F(ServicesTest, AHolderThatDiesOrHangsNeverStopsTheCredentials)
+{
+    auto fetch = provider_.Export<CredentialsEntry>(97);
+    char user[100], password[20], newPassword[20];
+    for (DWORD holdMs : {1000u, 20000u}) { /* dies holding it; hangs holding it */
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION holder = {};
+        std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" holdlock " + std::to_string(holdMs);
+        ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   BinDirectory().c_str(), &startup, &holder));
+        /* Wait until it holds the lock: a fetch then has to wait for it. */
+        HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, "ZORNET32SM.FIELDS");
+        ASSERT_NE(nullptr, lock);
+        for (int i = 0; i < 200 && WaitForSingleObject(lock, 0) != WAIT_TIMEOUT; ++i) {
+            ReleaseMutex(lock);
+            Sleep(50);
+        }
+        CloseHandle(lock);
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(0u, fetch(user, password, newPassword));
+        EXPECT_LT(GetTickCount() - start, 10000u) << "held for " << holdMs << " ms";
+        TerminateProcess(holder.hProcess, 0);
+        WaitForSingleObject(holder.hProcess, 10000);
+        CloseHandle(holder.hThread);
+        CloseHandle(holder.hProcess);
+    }
+    /* Taken over once abandoned: the next fetch does not wait at all. */
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(0u, fetch(user, password, newPassword));
+    EXPECT_LT(GetTickCount() - start, 1000u);
 }
 
 TEST_F(ServicesTest, NullFarPointersArriveAsNull)

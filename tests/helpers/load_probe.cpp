@@ -5,6 +5,13 @@
  *   load_probe dump                     load ZORNET32.DLL, print the shared block as hex
  *   load_probe logon USER PASS DOMAIN   load ZORNET32.DLL, call DomainLogon (ordinal 100)
  *                                       and print its status and the three strings after it
+ *   load_probe write USER MS            load ZORNET32.DLL and call NPLogon (flags 0: it only
+ *                                       records) for MS milliseconds with USER and password "P"+USER
+ *   load_probe read MS                  load ZORNET32.DLL and read the credentials through
+ *                                       QENGetUseridPassword for MS milliseconds; exit 2 when a
+ *                                       password was not "P" + the user name read with it (torn)
+ *   load_probe holdlock MS              take the provider's lock of the shared block's fields,
+ *                                       print "held", sleep MS milliseconds and exit holding it
  *   load_probe callup USER COUNT        load ZORNET32.DLL and, COUNT times, have the 16-bit
  *                                       side fetch the credentials; exit 0 when every call
  *                                       answered 0 with user name USER
@@ -69,6 +76,58 @@ int Logon(const char *user, const char *password, const char *domain)
     return 0;
 }
 
+struct RouterLogonInfo {
+    LPSTR userName;
+    LPSTR password;
+};
+typedef DWORD (WINAPI *NPLogonEntry)(HWND, RouterLogonInfo *, RouterLogonInfo *, LPSTR, DWORD, DWORD);
+typedef DWORD (WINAPI *CredentialsEntry)(LPSTR, LPSTR, LPSTR);
+
+int Write(const char *user, DWORD milliseconds)
+{
+    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
+    if (provider == nullptr)
+        return 1;
+    auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(43)));
+    char userName[64], password[64];
+    lstrcpynA(userName, user, sizeof(userName));
+    wsprintfA(password, "P%s", user);
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds;) {
+        RouterLogonInfo info = {userName, password};
+        logon(nullptr, &info, nullptr, nullptr, 0, 0);
+    }
+    return 0;
+}
+
+int Read(DWORD milliseconds)
+{
+    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
+    if (provider == nullptr)
+        return 1;
+    auto fetch = reinterpret_cast<CredentialsEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
+    int torn = 0, count = 0;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; ++count) {
+        char userName[100], password[20], newPassword[20], expected[128];
+        fetch(userName, password, newPassword);
+        wsprintfA(expected, "P%s", userName);
+        if (userName[0] != '\0' && std::strcmp(expected, password) != 0)
+            ++torn;
+    }
+    std::printf("%d reads, %d torn\n", count, torn);
+    return torn == 0 ? 0 : 2;
+}
+
+int HoldLock(DWORD milliseconds)
+{
+    HANDLE lock = CreateMutexA(nullptr, FALSE, "ZORNET32SM.FIELDS");
+    if (lock == nullptr || WaitForSingleObject(lock, 10000) != WAIT_OBJECT_0)
+        return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(milliseconds);
+    return 0; /* still holding it: the lock is abandoned */
+}
+
 int CallUp(const char *user, int count)
 {
     if (LoadLibraryA("ZORNET32.DLL") == nullptr) {
@@ -97,6 +156,12 @@ int main(int argc, char **argv)
         return Dump();
     if (argc == 5 && std::strcmp(argv[1], "logon") == 0)
         return Logon(argv[2], argv[3], argv[4]);
+    if (argc == 4 && std::strcmp(argv[1], "write") == 0)
+        return Write(argv[2], static_cast<DWORD>(std::atoi(argv[3])));
+    if (argc == 3 && std::strcmp(argv[1], "read") == 0)
+        return Read(static_cast<DWORD>(std::atoi(argv[2])));
+    if (argc == 3 && std::strcmp(argv[1], "holdlock") == 0)
+        return HoldLock(static_cast<DWORD>(std::atoi(argv[2])));
     if (argc == 4 && std::strcmp(argv[1], "callup") == 0)
         return CallUp(argv[2], std::atoi(argv[3]));
     std::printf("usage: load_probe load LIBRARY | dump | logon USER PASSWORD DOMAIN | callup USER COUNT\n");
