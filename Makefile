@@ -5,7 +5,7 @@ MAKEFLAGS += --no-print-directory
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build test demo bench clean
+.PHONY: all setup build test demo bench stress clean
 
 all: build
 
@@ -40,6 +40,14 @@ endif
 bench: build
 	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
 	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix bench.exe Z:$(CURDIR)/$(BUILD)/bench.csv
+
+# PROCESSES, SECONDS and SEED choose the run; a seed printed by a run replays it.
+PROCESSES ?= 8
+SECONDS ?= 30
+stress: build
+	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
+	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix stress.exe --processes $(PROCESSES) \
+	  --seconds $(SECONDS) $(if $(SEED),--seed $(SEED))
 
 clean:
 	rm -rf $(BUILD)
