@@ -5,7 +5,7 @@ MAKEFLAGS += --no-print-directory
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build test demo bench stress clean
+.PHONY: all setup build test demo bench stress fuzz clean
 
 all: build
 
@@ -48,6 +48,13 @@ stress: build
 	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
 	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix stress.exe --processes $(PROCESSES) \
 	  --seconds $(SECONDS) $(if $(SEED),--seed $(SEED))
+
+# fuzz: about a minute (SECONDS), or INPUTS inputs (1000000 for the long run);
+# SEED replays a run, and a batch's seed printed with a crash replays that batch.
+fuzz: build
+	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
+	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix fuzz.exe \
+	  $(if $(INPUTS),--inputs $(INPUTS),--seconds $(or $(FUZZ_SECONDS),60)) $(if $(SEED),--seed $(SEED))
 
 clean:
 	rm -rf $(BUILD)
