@@ -227,9 +227,15 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
     HANDLE keep = LoadLibraryA("ZORNET32.DLL");
     unsigned long done = 0, crashes = 0;
     const DWORD start = GetTickCount();
+    DWORD lastReport = start;
     for (unsigned batch = seed;; ++batch) {
         if (inputs ? done >= inputs : GetTickCount() - start >= seconds * 1000)
             break;
+        if (GetTickCount() - lastReport >= 60000) { /* a long run says how far it got */
+            lastReport = GetTickCount();
+            std::printf("fuzz: %lu inputs after %lu s, %lu crashes\n", done, (lastReport - start) / 1000, crashes);
+            std::fflush(stdout);
+        }
         const DWORD exitCode = RunBatch(batch, kBatchInputs);
         if (exitCode == 0) {
             done += kBatchInputs;
