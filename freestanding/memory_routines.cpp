@@ -1,6 +1,6 @@
 /*
  * memcpy and memset for DLLs that link no C library. The code itself copies
- * and fills through include/plain_memory.h, but the compiler calls these two
+ * through include/freestanding.h, but the compiler calls these two
  * by name for block copies and zero-fills it generates on its own (a
  * ZeroMemory, a large aggregate initialised to zero). String instructions keep
  * them short and can never be turned back into a call to themselves.

@@ -1,8 +1,8 @@
 /*
  * The little the three DLLs need of a C library, written once: they link
- * none (see freestanding/). Block copies and fills go through the compiler's
- * builtins, which become a few moves for a small constant size and a call to
- * the memcpy or memset that freestanding/ supplies otherwise.
+ * none (see freestanding/). Block copies go through the compiler's builtin,
+ * which becomes a few moves for a small constant size and a call to the
+ * memcpy that freestanding/ supplies otherwise.
  */
 #pragma once
 
@@ -11,11 +11,6 @@
 inline void CopyBytes(void *destination, const void *source, size_t count)
 {
     __builtin_memcpy(destination, source, count);
-}
-
-inline void FillBytes(void *destination, unsigned char value, size_t count)
-{
-    __builtin_memset(destination, value, count);
 }
 
 /* Whether two zero-terminated texts are equal, byte for byte. */

@@ -28,6 +28,8 @@ static_assert(offsetof(SharedLogonRecord, notifyWindow) == 1000, "notifyWindow a
 static_assert(sizeof(SharedLogonRecord) == 1024, "the block is 1024 bytes");
 
 constexpr char kSharedRecordName[] = "ZORNET32SM";
+/* The named mutex every process takes around the block's text fields. */
+constexpr char kSharedRecordLockName[] = "ZORNET32SM.FIELDS";
 constexpr DWORD kSharedRecordSize = sizeof(SharedLogonRecord);
 
 /* Posted, with both parameters 0, to notifyWindow after a client logon or logoff. */

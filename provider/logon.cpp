@@ -247,8 +247,10 @@ DWORD SilentLogon()
     char password[sizeof(record->password)];
     {
         SharedRecordLock lock;
-        CharUpperBuffA(record->userName, static_cast<DWORD>(BoundedLength(record->userName, sizeof(userName) - 1)));
-        CharUpperBuffA(record->password, static_cast<DWORD>(BoundedLength(record->password, sizeof(password) - 1)));
+        CharUpperBuffA(record->userName, 
+                       static_cast<DWORD>(BoundedLength(record->userName, sizeof(userName) - 1)));
+        CharUpperBuffA(record->password, 
+                       static_cast<DWORD>(BoundedLength(record->password, sizeof(password) - 1)));
         CopyFieldOut(userName, record->userName);
         CopyFieldOut(password, record->password);
     }

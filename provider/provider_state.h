@@ -85,7 +85,6 @@ DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonInfo *previo
 
 /* The lock around the shared block's text fields (shared_record_lock.cpp):
  * opened at attach, closed at detach; a SharedRecordLock holds it for a scope. */
-constexpr char  kSharedRecordLockName[] = "ZORNET32SM.FIELDS";
 constexpr DWORD kSharedRecordLockWait = 2000; /* ms: the longest a copy waits for another process */
 void OpenSharedRecordLock();
 void CloseSharedRecordLock();

@@ -65,16 +65,17 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
 {
     if (reason == DLL_PROCESS_ATTACH)
         SetTargetTableOffset(&THK1632_ThunkData32, thk1632_targets, kBlock16Name, RunningOnWine());
-    if (!ThunkConnect32(&THK1632_ThunkData32, kBlock16Name, "QENTHUNK.DLL", "QENREGIO.DLL", instance, reason))
-        return FALSE;
-    if (reason == DLL_PROCESS_ATTACH) {
+    const UINT connected =
+        ThunkConnect32(&THK1632_ThunkData32, kBlock16Name, "QENTHUNK.DLL", "QENREGIO.DLL", instance, reason);
+    if (reason == DLL_PROCESS_ATTACH && connected) {
         /* Reads without it answer ERROR_NOT_ENOUGH_MEMORY; they never crash. */
         ServiceHeap = HeapCreate(0, 2048, 16384);
     } else if (reason == DLL_PROCESS_DETACH && ServiceHeap != nullptr) {
+        /* Whatever the connection answers at detach, the heap goes. */
         HeapDestroy(ServiceHeap);
         ServiceHeap = nullptr;
     }
-    return TRUE;
+    return connected ? TRUE : FALSE;
 }
 
 } // extern "C"

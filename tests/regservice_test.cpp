@@ -3,6 +3,7 @@
  * entry with 16-bit numbers, and the exports ReadRegistry (2) and
  * WriteRegistry (3), against the real registry of the Wine prefix.
  */
+#include "flat_thunk.h"
 #include "sixteen_bit.h"
 #include "test_support.h"
 
@@ -340,6 +341,17 @@ TEST(SixteenToThirtyTwo, AResultReachesTheSixteenBitCallerWhole)
     DWORD result = 0;
     ASSERT_TRUE(CallSixteenBitRoutine("BENCHS16.DLL", "NOTHING18", image, sizeof(image), &result));
     EXPECT_EQ(0x12345678u, result);
+}
+
+TEST(RegistryServiceModule, ItsBlockIsConnectedByThePlatform)
+{
+    Library service("QENREGIO.DLL");
+    ASSERT_TRUE(service.Loaded());
+    auto *block = service.Export<FlatThunkSL32 *>(1);
+    ASSERT_NE(nullptr, block);
+    EXPECT_EQ(0, std::memcmp(block->magic, FLAT_THUNK_SL_MAGIC, 4));
+    EXPECT_EQ(kRegistryChecksum, block->checksum);
+    EXPECT_NE(nullptr, block->data) << "filled by ThunkConnect32 from QENTHUNK's half";
 }
 
 TEST(RegistryServiceModule, RefusesToLoadWithoutItsPartner)

@@ -12,9 +12,6 @@
 
 namespace {
 
-typedef DWORD (WINAPI *RegisterEntry)(DWORD value);
-typedef DWORD (WINAPI *CredentialsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
-
 class ServicesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,8 +27,8 @@ protected:
 
 TEST_F(ServicesTest, RegistrationKeepsTheLowSixteenBits)
 {
-    auto mirevola = provider_.Export<RegisterEntry>(70);
-    ASSERT_EQ(mirevola, provider_.Export<RegisterEntry>("QENMirevola"));
+    auto mirevola = provider_.Export<QENMirevolaEntry>(70);
+    ASSERT_EQ(mirevola, provider_.Export<QENMirevolaEntry>("QENMirevola"));
     EXPECT_EQ(0u, mirevola(0x00010005));
     EXPECT_EQ(5u, block_->notifyWindow);
     EXPECT_EQ(0u, Zorn1632RegisterWindow(0xABCD1234)) << "through thunk entry 0";
@@ -63,8 +60,8 @@ TEST_F(ServicesTest, TheSixteenBitSideFetchesTheCredentialsWhenTold)
     char newPassword[32] = "fresh1", oldPassword[32] = "secret";
     RouterLogonInfo newLogon = {user, newPassword}, previous = {user, oldPassword};
     EXPECT_EQ(0u, change(&newLogon, &previous, 777));
-    auto fetch = provider_.Export<CredentialsEntry>(97);
-    ASSERT_EQ(fetch, provider_.Export<CredentialsEntry>("QENGetUseridPassword"));
+    auto fetch = provider_.Export<QENGetUseridPasswordEntry>(97);
+    ASSERT_EQ(fetch, provider_.Export<QENGetUseridPasswordEntry>("QENGetUseridPassword"));
     EXPECT_EQ(0u, fetch(fetchedUser, fetchedPassword, fetchedNew));
     EXPECT_STREQ("FRESH1", fetchedNew);
     EXPECT_EQ(0u, Zorn1632FetchCredentials(fetchedUser, fetchedPassword, fetchedNew));
@@ -142,7 +139,7 @@ TEST_F(ServicesTest, AReaderNeverSeesOneWritersUserWithAnothersPassword)
 
 TEST_F(ServicesTest, AHolderThatDiesOrHangsNeverStopsTheCredentials)
 {
-    auto fetch = provider_.Export<CredentialsEntry>(97);
+    auto fetch = provider_.Export<QENGetUseridPasswordEntry>(97);
     char user[100], password[20], newPassword[20];
     for (DWORD holdMs : {1000u, 20000u}) { /* dies holding it; hangs holding it */
         STARTUPINFOA startup = {};
@@ -152,7 +149,7 @@ TEST_F(ServicesTest, AHolderThatDiesOrHangsNeverStopsTheCredentials)
         ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                    BinDirectory().c_str(), &startup, &holder));
         /* Wait until it holds the lock: a fetch then has to wait for it. */
-        HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, "ZORNET32SM.FIELDS");
+        HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, kSharedRecordLockName);
         ASSERT_NE(nullptr, lock);
         for (int i = 0; i < 200 && WaitForSingleObject(lock, 0) != WAIT_TIMEOUT; ++i) {
             ReleaseMutex(lock);

@@ -51,17 +51,7 @@ ne_entrytab_end:
 ; REQUEST: FAR PASCAL with RegistryRequest's arguments; the same image goes
 ; up to target 0, called far, and its DX:AX comes back.
 request:
-        push bp
-        mov bp, sp
-%assign offset REQUEST_BYTES - 2
-%rep REQUEST_BYTES / 2
-        push word [bp + 6 + offset]
-%assign offset offset - 2
-%endrep
-        push cs
-        call ne_sl_target0
-        pop bp
-        retf REQUEST_BYTES
+        NE_SL_PASS_ON REQUEST_BYTES, 0
 
         NE_SL_TARGET 0
         NE_SL_STUB

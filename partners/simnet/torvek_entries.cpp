@@ -30,7 +30,7 @@ constexpr WORD kBadCall = 0xFFFF;
 LPSTR Flat(DWORD farPointer)
 {
     typedef LPSTR (WINAPI *MapSLProc)(DWORD);
-    static MapSLProc mapSL = reinterpret_cast<MapSLProc>(
+    const MapSLProc mapSL = reinterpret_cast<MapSLProc>(
         GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "MapSL"));
     return farPointer != 0 && mapSL != nullptr ? mapSL(farPointer) : nullptr;
 }

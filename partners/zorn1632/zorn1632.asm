@@ -61,14 +61,7 @@ ne_entrytab_end:
 
 ; REGISTERWINDOW(DWORD value): the value goes up unchanged.
 register_window:
-        push bp
-        mov bp, sp
-        push word [bp + 8]
-        push word [bp + 6]
-        push cs
-        call ne_sl_target0
-        pop bp
-        retf 4
+        NE_SL_PASS_ON 4, 0
 
 ; FETCHCREDENTIALS(): far pointers to our own buffers, user name first.
 fetch_credentials:
@@ -92,17 +85,7 @@ dgroup_site equ $ - 2
 
 ; FETCHINTO(char FAR *userName, char FAR *password, char FAR *newPassword)
 fetch_into:
-        push bp
-        mov bp, sp
-%assign offset 10
-%rep 6
-        push word [bp + 6 + offset]
-%assign offset offset - 2
-%endrep
-        push cs
-        call ne_sl_target1
-        pop bp
-        retf 12
+        NE_SL_PASS_ON 12, 1
 
         NE_SL_TARGET 0
         NE_SL_TARGET 1

@@ -18,6 +18,8 @@
  */
 #include <windows.h>
 
+#include "router_entries.h"
+#include "shared_logon_record.h"
 #include "zorn1632.h"
 
 #include <cstdio>
@@ -76,13 +78,6 @@ int Logon(const char *user, const char *password, const char *domain)
     return 0;
 }
 
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
-};
-typedef DWORD (WINAPI *NPLogonEntry)(HWND, RouterLogonInfo *, RouterLogonInfo *, LPSTR, DWORD, DWORD);
-typedef DWORD (WINAPI *CredentialsEntry)(LPSTR, LPSTR, LPSTR);
-
 int Write(const char *user, DWORD milliseconds)
 {
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
@@ -104,7 +99,7 @@ int Read(DWORD milliseconds)
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
     if (provider == nullptr)
         return 1;
-    auto fetch = reinterpret_cast<CredentialsEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
+    auto fetch = reinterpret_cast<QENGetUseridPasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
     int torn = 0, count = 0;
     for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; ++count) {
         char userName[100], password[20], newPassword[20], expected[128];
@@ -119,7 +114,7 @@ int Read(DWORD milliseconds)
 
 int HoldLock(DWORD milliseconds)
 {
-    HANDLE lock = CreateMutexA(nullptr, FALSE, "ZORNET32SM.FIELDS");
+    HANDLE lock = CreateMutexA(nullptr, FALSE, kSharedRecordLockName);
     if (lock == nullptr || WaitForSingleObject(lock, 10000) != WAIT_OBJECT_0)
         return 1;
     std::printf("held\n");
@@ -164,6 +159,7 @@ int main(int argc, char **argv)
         return HoldLock(static_cast<DWORD>(std::atoi(argv[2])));
     if (argc == 4 && std::strcmp(argv[1], "callup") == 0)
         return CallUp(argv[2], std::atoi(argv[3]));
-    std::printf("usage: load_probe load LIBRARY | dump | logon USER PASSWORD DOMAIN | callup USER COUNT\n");
+    std::printf("usage: load_probe load LIBRARY | dump | logon USER PASSWORD DOMAIN | write USER MS | read MS"
+                " | holdlock MS | callup USER COUNT\n");
     return 3;
 }

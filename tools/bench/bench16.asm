@@ -33,25 +33,10 @@ ne_entrytab_end:
         NE_SEGMENT_START code
         NE_DLLENTRYPOINT
 
-; PASS_ON bytes, target: a FAR PASCAL routine that passes its argument image on.
-%macro PASS_ON 2
-        push bp
-        mov bp, sp
-%assign offset %1 - 2
-%rep %1 / 2
-        push word [bp + 6 + offset]
-%assign offset offset - 2
-%endrep
-        push cs
-        call ne_sl_target%2
-        pop bp
-        retf %1
-%endmacro
-
 nothing12:
-        PASS_ON 12, 0
+        NE_SL_PASS_ON 12, 0
 nothing18:
-        PASS_ON 18, 1
+        NE_SL_PASS_ON 18, 1
 
         NE_SL_TARGET 0
         NE_SL_TARGET 1

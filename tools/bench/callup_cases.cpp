@@ -10,6 +10,7 @@
  * a difference, and the refused request shows the share instead.
  */
 #include "bench.h"
+#include "router_entries.h"
 #include "sixteen_bit.h"
 
 #include <cstring>
@@ -17,16 +18,13 @@
 
 namespace {
 
-typedef DWORD (WINAPI *CredentialsEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
-typedef DWORD (WINAPI *MapLSProc)(const void *);
-typedef void (WINAPI *UnMapLSProc)(DWORD);
 
 struct CallUpCase {
     DWORD            routine;      /* the stand-in's routine */
     DWORD            bare;         /* the same shape, doing nothing */
     BYTE             image[18];    /* the argument image, far pointers made once */
     DWORD            bytes;
-    CredentialsEntry credentials;
+    QENGetUseridPasswordEntry credentials;
     char             userName[100], password[20], newPassword[20];
     char             data[2048];
 };
@@ -78,31 +76,29 @@ bool RunCallUpCases(Report &report)
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
     HMODULE service = LoadLibraryA("QENREGIO.DLL");
     HMODULE bench = LoadLibraryA("BENCHSL.DLL");
-    auto mapLS = reinterpret_cast<MapLSProc>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "MapLS"));
-    auto unMapLS = reinterpret_cast<UnMapLSProc>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "UnMapLS"));
     static CallUpCase c = {};
-    c.credentials = provider ? reinterpret_cast<CredentialsEntry>(GetProcAddress(provider, "QENGetUseridPassword")) : nullptr;
+    c.credentials = provider ? reinterpret_cast<QENGetUseridPasswordEntry>(GetProcAddress(provider, "QENGetUseridPassword")) : nullptr;
     const DWORD fetch = FindSixteenBitRoutine("ZORN1632.DLL", "FETCHINTO");
     const DWORD request = FindSixteenBitRoutine("QENTHUNK.DLL", "REQUEST");
     const DWORD nothing12 = FindSixteenBitRoutine("BENCHS16.DLL", "NOTHING12");
     const DWORD nothing18 = FindSixteenBitRoutine("BENCHS16.DLL", "NOTHING18");
-    bool complete = bench != nullptr && c.credentials != nullptr && service != nullptr && mapLS != nullptr &&
-                    unMapLS != nullptr && fetch != 0 && request != 0 && nothing12 != 0 && nothing18 != 0;
+    bool complete = bench != nullptr && c.credentials != nullptr && service != nullptr && fetch != 0 && request != 0 && nothing12 != 0 && nothing18 != 0;
     if (!complete) {
         Warn("the provider, the registry service, the bench's bare connection or a 16-bit routine is missing");
     } else {
         /* QENGetUseridPassword: new password, password, user name, last argument lowest. */
-        const DWORD farPointers[3] = {mapLS(c.newPassword), mapLS(c.password), mapLS(c.userName)};
+        const DWORD farPointers[3] = {FarPointerTo(c.newPassword), FarPointerTo(c.password),
+                                      FarPointerTo(c.userName)};
         std::memcpy(c.image, farPointers, sizeof(farPointers));
         c.bytes = 12;
         c.routine = fetch;
         c.bare = nothing12;
         TimeService(report, "qengetuseridpassword_callup", CallCredentialsDirectly, &c);
         for (DWORD farPointer : farPointers)
-            unMapLS(farPointer);
+            ReleaseFarPointer(farPointer);
 
         /* RegistryRequest(0, 7, data, length, null, null): text, name, length, data, item, op. */
-        const DWORD farData = mapLS(c.data);
+        const DWORD farData = FarPointerTo(c.data);
         const SHORT length = sizeof(c.data), item = 7, op = 0;
         const DWORD none = 0;
         std::memcpy(c.image, &none, 4);
@@ -118,7 +114,7 @@ bool RunCallUpCases(Report &report)
         const SHORT refused = 3; /* answered 5 at once, after the three far pointers were made flat */
         std::memcpy(c.image + 16, &refused, 2);
         TimeService(report, "registryrequest_refused_callup", nullptr, &c);
-        unMapLS(farData);
+        ReleaseFarPointer(farData);
     }
     for (HMODULE module : {bench, service, provider})
         if (module != nullptr)

@@ -22,6 +22,8 @@ typedef DWORD (WINAPI *PPChangePasswordEntry)(RouterLogonInfo *newLogon, RouterL
 typedef DWORD (WINAPI *NPGetPolicyPathEntry)(LPSTR path, LPDWORD size, DWORD flags);
 typedef DWORD (WINAPI *PPGetPasswordStatusEntry)(DWORD index);
 typedef DWORD (WINAPI *DomainLogonEntry)(LPSTR userName, LPSTR password, LPSTR domain, DWORD flag);
+typedef DWORD (WINAPI *QENMirevolaEntry)(DWORD value);
+typedef DWORD (WINAPI *QENGetUseridPasswordEntry)(LPSTR userName, LPSTR password, LPSTR newPassword);
 
 /* Ordinals of the provider's exports. */
 enum ProviderOrdinal : WORD {

@@ -3,22 +3,6 @@
 #include <initializer_list>
 
 
-DWORD CallTargetBare(const FlatThunkLS32 *block, DWORD target)
-{
-    static const bool wine = RunningOnWine();
-    if (!wine)
-        return CallThroughQtStub(reinterpret_cast<BYTE *>(const_cast<FlatThunkLS32 *>(block)) +
-                                     block->offsetQTThunk,
-                                 target);
-    typedef BOOL (WINAPI *Callback16Ex)(DWORD, DWORD, DWORD, void *, DWORD *);
-    static Callback16Ex callback = reinterpret_cast<Callback16Ex>(
-        GetProcAddress(LoadLibraryA("WOW32.DLL"), "WOWCallback16Ex"));
-    DWORD result = 0;
-    if (callback == nullptr || !callback(block->targetTable[target], 0 /* WCB16_PASCAL */, 0, nullptr, &result))
-        return 0xFFFFFFFFu;
-    return static_cast<DWORD>(static_cast<LONG>(static_cast<SHORT>(LOWORD(result))));
-}
-
 namespace {
 
 typedef HINSTANCE (WINAPI *LoadLibrary16Proc)(LPCSTR);
@@ -52,6 +36,32 @@ bool CallSixteenBitAt(DWORD address, const void *image, DWORD bytes, DWORD *resu
     return callback != nullptr && address != 0 && callback(address, 0 /* WCB16_PASCAL */, bytes, image, result);
 }
 
+DWORD CallTargetBare(const FlatThunkLS32 *block, DWORD target)
+{
+    static const bool wine = RunningOnWine();
+    if (!wine)
+        return CallThroughQtStub(reinterpret_cast<BYTE *>(const_cast<FlatThunkLS32 *>(block)) +
+                                     block->offsetQTThunk,
+                                 target);
+    DWORD result = 0;
+    if (!CallSixteenBitAt(block->targetTable[target], nullptr, 0, &result))
+        return kNoSixteenBitSide;
+    return static_cast<DWORD>(static_cast<LONG>(static_cast<SHORT>(LOWORD(result))));
+}
+
+DWORD FarPointerTo(void *flat)
+{
+    static const MapLSProc mapLS = Kernel32Export<MapLSProc>("MapLS");
+    return flat != nullptr && mapLS != nullptr ? mapLS(flat) : 0;
+}
+
+void ReleaseFarPointer(DWORD farPointer)
+{
+    static const UnMapLSProc unMapLS = Kernel32Export<UnMapLSProc>("UnMapLS");
+    if (farPointer != 0 && unMapLS != nullptr)
+        unMapLS(farPointer);
+}
+
 bool CallSixteenBitRoutine(const char *library, const char *routine, const void *image, DWORD bytes,
                            DWORD *result)
 {
@@ -60,13 +70,9 @@ bool CallSixteenBitRoutine(const char *library, const char *routine, const void 
 
 DWORD QenthunkRequest(SHORT op, SHORT item, LPSTR data, SHORT length, LPSTR name, LPSTR text)
 {
-    static const MapLSProc mapLS = Kernel32Export<MapLSProc>("MapLS");
-    static const UnMapLSProc unMapLS = Kernel32Export<UnMapLSProc>("UnMapLS");
-    if (mapLS == nullptr || unMapLS == nullptr)
-        return kNoSixteenBitSide;
-    const DWORD farData = data != nullptr ? mapLS(data) : 0;
-    const DWORD farName = name != nullptr ? mapLS(name) : 0;
-    const DWORD farText = text != nullptr ? mapLS(text) : 0;
+    const DWORD farData = FarPointerTo(data);
+    const DWORD farName = FarPointerTo(name);
+    const DWORD farText = FarPointerTo(text);
 #pragma pack(push, 1)
     struct {
         DWORD text, name;
@@ -80,8 +86,7 @@ DWORD QenthunkRequest(SHORT op, SHORT item, LPSTR data, SHORT length, LPSTR name
     if (!CallSixteenBitRoutine("QENTHUNK.DLL", "REQUEST", &image, sizeof(image), &result))
         result = kNoSixteenBitSide;
     for (DWORD farPointer : {farData, farName, farText})
-        if (farPointer != 0)
-            unMapLS(farPointer);
+        ReleaseFarPointer(farPointer);
     return result;
 }
 

@@ -43,6 +43,11 @@ bool CallSixteenBitAt(DWORD address, const void *image, DWORD bytes, DWORD *resu
 bool CallSixteenBitRoutine(const char *library, const char *routine, const void *image, DWORD bytes,
                            DWORD *result);
 
+/* A far pointer (16:16) to flat memory for 16-bit code, made with MapLS (0:0
+ * for a null pointer), and its release. */
+DWORD FarPointerTo(void *flat);
+void ReleaseFarPointer(DWORD farPointer);
+
 /* What a call of a 16-bit routine answers when it cannot be made. */
 constexpr DWORD kNoSixteenBitSide = 0xFFFFFFFFu;
 

@@ -7,10 +7,10 @@
  */
 #pragma once
 
-#include <windows.h>
+#include "sixteen_bit.h"
 
 /* What a call answers when the 16-bit side cannot be reached. */
-#define ZORN1632_NO_PEER 0xFFFFFFFFu
+#define ZORN1632_NO_PEER kNoSixteenBitSide
 
 /* Entry 0: registers the 16-bit side's window (its low 16 bits) with the provider. */
 DWORD Zorn1632RegisterWindow(DWORD window);

@@ -14,9 +14,6 @@ struct SixteenBitCredentials {
     char newPassword[20];
 };
 
-typedef DWORD (WINAPI *MapLSProc)(const void *);
-typedef void (WINAPI *UnMapLSProc)(DWORD);
-
 DWORD Call(const char *routine, const void *image, DWORD bytes)
 {
     DWORD result = ZORN1632_NO_PEER;
@@ -58,20 +55,11 @@ DWORD Zorn1632FetchCredentials(LPSTR userName, LPSTR password, LPSTR newPassword
 
 DWORD Zorn1632FetchInto(LPSTR userName, LPSTR password, LPSTR newPassword)
 {
-    static const MapLSProc mapLS =
-        reinterpret_cast<MapLSProc>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "MapLS"));
-    static const UnMapLSProc unMapLS =
-        reinterpret_cast<UnMapLSProc>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "UnMapLS"));
-    if (mapLS == nullptr || unMapLS == nullptr)
-        return ZORN1632_NO_PEER;
     /* The pascal image: the last argument lowest. */
-    const DWORD image[3] = {newPassword != nullptr ? mapLS(newPassword) : 0,
-                            password != nullptr ? mapLS(password) : 0,
-                            userName != nullptr ? mapLS(userName) : 0};
+    const DWORD image[3] = {FarPointerTo(newPassword), FarPointerTo(password), FarPointerTo(userName)};
     const DWORD result = Call("FETCHINTO", image, sizeof(image));
     for (DWORD farPointer : image)
-        if (farPointer != 0)
-            unMapLS(farPointer);
+        ReleaseFarPointer(farPointer);
     return result;
 }
 

@@ -36,7 +36,6 @@ constexpr DWORD kBatchInputs = 2000;
 
 typedef LONG (WINAPI *ReadEntry)(int item, char *data, int length);
 typedef LONG (WINAPI *WriteEntry)(int op, int item, char *data, char *name, char *text);
-typedef DWORD (WINAPI *CredentialsEntry)(LPSTR, LPSTR, LPSTR);
 
 /* A small, fixed generator: a seed replays a batch exactly. */
 class Random {
@@ -133,7 +132,7 @@ int Batch(unsigned seed, DWORD count)
     auto write = reinterpret_cast<WriteEntry>(GetProcAddress(service, MAKEINTRESOURCEA(3)));
     auto home = reinterpret_cast<NPGetHomeDirectoryEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(45)));
     auto policy = reinterpret_cast<NPGetPolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(50)));
-    auto fetch = reinterpret_cast<CredentialsEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
+    auto fetch = reinterpret_cast<QENGetUseridPasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
 
     Random random(seed);
     for (DWORD input = 0; input < count; ++input) {
@@ -179,6 +178,8 @@ int Batch(unsigned seed, DWORD count)
         }
     }
     std::memset(record, 0, offsetof(SharedLogonRecord, notifyWindow));
+    UnmapViewOfFile(record);
+    CloseHandle(mapping);
     return 0;
 }
 
@@ -224,7 +225,7 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
         return 1;
     }
     /* The shared block lives while this process maps it: the batches share it. */
-    HANDLE keep = LoadLibraryA("ZORNET32.DLL");
+    HMODULE keep = LoadLibraryA("ZORNET32.DLL");
     unsigned long done = 0, crashes = 0;
     const DWORD start = GetTickCount();
     DWORD lastReport = start;
@@ -249,7 +250,7 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
     DeleteSubkeys(kLogonKey);
     logon.Restore();
     if (keep != nullptr)
-        FreeLibrary(static_cast<HMODULE>(keep));
+        FreeLibrary(keep);
     std::printf("fuzz: seed %u: %lu inputs in %.0f s (%.0f per second), %lu crashes\n", seed, done, elapsed,
                 elapsed > 0 ? done / elapsed : 0.0, crashes);
     return crashes == 0 ? 0 : 1;

@@ -12,6 +12,8 @@
  * crashes (a worker that ends by an exception) and hangs (one that does not
  * end in time), prints them with the seed, and exits 1 on any of them.
  */
+#include "router_entries.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -21,14 +23,6 @@
 #include <vector>
 
 namespace {
-
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
-};
-typedef DWORD (WINAPI *NPLogonEntry)(HWND, RouterLogonInfo *, RouterLogonInfo *, LPSTR, DWORD, DWORD);
-typedef DWORD (WINAPI *PPChangePasswordEntry)(RouterLogonInfo *, RouterLogonInfo *, DWORD);
-typedef DWORD (WINAPI *CredentialsEntry)(LPSTR, LPSTR, LPSTR);
 
 constexpr int kMostProcesses = 16;
 constexpr DWORD kLongestRun = 3600;
@@ -60,7 +54,7 @@ int Worker(int worker, int processes, DWORD seconds, unsigned seed)
     }
     auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(43)));
     auto change = reinterpret_cast<PPChangePasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(47)));
-    auto fetch = reinterpret_cast<CredentialsEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
+    auto fetch = reinterpret_cast<QENGetUseridPasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
     std::vector<std::string> users;
     for (int i = 0; i < processes; ++i)
         users.push_back(UserName(seed, i));
