@@ -117,6 +117,18 @@ void FillText(Random &random, char *text, DWORD length)
     text[length] = '\0';
 }
 
+void DeleteSubkeys(const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    char name[MAX_PATH];
+    while (RegEnumKeyA(key, 0, name, sizeof(name)) == ERROR_SUCCESS)
+        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS)
+            break;
+    RegCloseKey(key);
+}
+
 int Batch(unsigned seed, DWORD count)
 {
     HMODULE service = LoadLibraryA("QENREGIO.DLL");
@@ -126,6 +138,14 @@ int Batch(unsigned seed, DWORD count)
                            : nullptr;
     if (service == nullptr || provider == nullptr || record == nullptr) {
         std::printf("the registry service or the provider does not load\n");
+        return 3;
+    }
+    /* Every batch starts from an empty NETWORK\LOGON and leaves it as it was:
+     * what one batch wrote would otherwise pile up and slow every later one,
+     * and a batch replayed alone would not see what it saw in the run. */
+    ScratchKey logon;
+    if (!logon.Prepare(HKEY_LOCAL_MACHINE, kLogonKey)) {
+        std::printf("cannot save %s\n", kLogonKey);
         return 3;
     }
     auto read = reinterpret_cast<ReadEntry>(GetProcAddress(service, MAKEINTRESOURCEA(2)));
@@ -178,6 +198,8 @@ int Batch(unsigned seed, DWORD count)
         }
     }
     std::memset(record, 0, offsetof(SharedLogonRecord, notifyWindow));
+    DeleteSubkeys(kLogonKey);
+    logon.Restore();
     UnmapViewOfFile(record);
     CloseHandle(mapping);
     return 0;
@@ -201,18 +223,6 @@ DWORD RunBatch(unsigned seed, DWORD count)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return exitCode;
-}
-
-void DeleteSubkeys(const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    char name[MAX_PATH];
-    while (RegEnumKeyA(key, 0, name, sizeof(name)) == ERROR_SUCCESS)
-        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS)
-            break;
-    RegCloseKey(key);
 }
 
 int Parent(DWORD seconds, DWORD inputs, unsigned seed)
