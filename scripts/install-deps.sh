@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the demo need, from Debian's packages:
-# the i686 MinGW-w64 cross compiler, 32-bit Wine, CMake, GoogleTest's source,
-# nasm (the 16-bit stand-ins) and Xvfb. Where this machine's kernel cannot start 32-bit x86 programs itself,
-# 32-bit Wine runs under QEMU's user-mode emulator, registered with binfmt_misc.
+# the i686 MinGW-w64 cross compiler, 32-bit Wine and Wine's own fonts, CMake,
+# GoogleTest's source, nasm (the 16-bit stand-ins), Xvfb and ImageMagick (make
+# screenshots). Where this machine's kernel cannot start 32-bit x86 programs
+# itself, 32-bit Wine runs under QEMU's user-mode emulator, registered with
+# binfmt_misc.
 # Everything already present is skipped; safe to run again. Works as root.
 set -euo pipefail
 
 packages=(g++-mingw-w64-i686-posix wine wine32:i386 wine32-preloader:i386
-          cmake make googletest nasm xvfb xauth imagemagick)
+          cmake make googletest nasm xvfb xauth imagemagick fonts-wine)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 

@@ -35,6 +35,16 @@ start)
       touch "$WINEPREFIX/.zor-booted"
     fi
   done
+  # Wine's own fonts (package fonts-wine): Debian's Wine looks for them in
+  # "<data folder>\../fonts", a path it cannot resolve, so it finds them only
+  # in the prefix's Fonts folder. Without them there is no Marlett, which
+  # draws the title-bar buttons (the close button shows the letter "r"), and
+  # no MS Sans Serif, the dialogs' font.
+  for font in /usr/share/wine/fonts/*; do
+    [ -e "$font" ] || continue
+    [ -e "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}" ] ||
+      ln -s "$font" "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}"
+  done
   # A prefix already running is left as it is, unless it shows its windows
   # through another graphics driver than the one asked for.
   graphics=${ZOR_GRAPHICS:-null}
