@@ -5,7 +5,7 @@ MAKEFLAGS += --no-print-directory
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build test demo bench stress fuzz clean
+.PHONY: all setup build test demo bench stress fuzz screenshots docs-pictures clean
 
 all: build
 
@@ -55,6 +55,15 @@ fuzz: build
 	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
 	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix fuzz.exe \
 	  $(if $(INPUTS),--inputs $(INPUTS),--seconds $(or $(FUZZ_SECONDS),60)) $(if $(SEED),--seed $(SEED))
+
+# One picture per dialog and message box, headless, into $(BUILD)/screenshots.
+screenshots: build
+	@scripts/screenshots.sh $(BUILD)
+
+# The README's pictures in docs/, taken again.
+docs-pictures: screenshots
+	cp $(BUILD)/screenshots/logon-dialog.png docs/logon-dialog.png
+	cp $(BUILD)/screenshots/change-password-dialog-typed.png docs/change-password-dialog.png
 
 clean:
 	rm -rf $(BUILD)
