@@ -24,6 +24,10 @@ for tool in Xvfb import identify; do
   fi
 done
 
+if [ ! -f "$build/bin/screenshots.exe" ]; then
+  echo "make screenshots: $build/bin/screenshots.exe is not built; run make screenshots" >&2
+  exit 2
+fi
 rm -rf "$out"
 mkdir -p "$out"
 
@@ -47,11 +51,18 @@ folder="Z:$out"
 (cd "$build/bin" && WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all \
   exec wine explorer /desktop=zorshots,$desktop screenshots.exe "${folder//\//\\}") \
   >"$out/screenshots.log" 2>&1 </dev/null &
+runner=$!
 
-# Serve the requests until the program says it has finished; a program that
-# stops answering is given up after a while rather than waited for.
-deadline=$((SECONDS + 900))
+# Serve the requests until the program says it has finished. A program that
+# ends without saying so (wine returns when it does) or stops answering is
+# given up rather than waited for.
+deadline=$((SECONDS + 600))
 while [ ! -f "$out/finished.txt" ]; do
+  if ! kill -0 $runner 2>/dev/null; then
+    [ -f "$out/finished.txt" ] && break
+    echo "make screenshots: screenshots.exe ended before it finished; see $out/screenshots.log" >&2
+    break
+  fi
   for want in "$out"/*.want; do
     [ -e "$want" ] || continue
     read -r left top width height <"$want"
