@@ -137,13 +137,6 @@ void ExpectNotification(DWORD before, const char *user)
         transcript.Expect(std::strcmp(fetchedUser, user) == 0, std::string("the 16-bit side fetches ") + user);
 }
 
-std::string ProviderString(HMODULE provider, UINT id)
-{
-    char text[1024] = "";
-    LoadStringA(provider, id, text, sizeof(text));
-    return text;
-}
-
 /* Typist steps. */
 ScriptedTypist::Step TypeLogon(const char *user, const char *password, const char *domain)
 {

@@ -54,11 +54,7 @@ request:
         NE_SL_PASS_ON REQUEST_BYTES, 0
 
         NE_SL_TARGET 0
-        NE_SL_STUB
-        NE_SEGMENT_END code
-        NE_RELOCS_START code
-        NE_FIX_SELECTOR_INTERNAL C(ne_dgroup_site), NE_DATA
-        NE_SL_STUB_RELOCS NE_KERNEL
+        NE_SL_CODE_END
         NE_RELOCS_END code
 
 ; ---------------------------------------------------------------- data

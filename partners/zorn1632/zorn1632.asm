@@ -89,12 +89,8 @@ fetch_into:
 
         NE_SL_TARGET 0
         NE_SL_TARGET 1
-        NE_SL_STUB
-        NE_SEGMENT_END code
-        NE_RELOCS_START code
-        NE_FIX_SELECTOR_INTERNAL C(ne_dgroup_site), NE_DATA
+        NE_SL_CODE_END
         NE_FIX_SELECTOR_INTERNAL C(dgroup_site), NE_DATA
-        NE_SL_STUB_RELOCS NE_KERNEL
         NE_RELOCS_END code
 
 ; ---------------------------------------------------------------- data

@@ -40,11 +40,7 @@ nothing18:
 
         NE_SL_TARGET 0
         NE_SL_TARGET 1
-        NE_SL_STUB
-        NE_SEGMENT_END code
-        NE_RELOCS_START code
-        NE_FIX_SELECTOR_INTERNAL C(ne_dgroup_site), NE_DATA
-        NE_SL_STUB_RELOCS NE_KERNEL
+        NE_SL_CODE_END
         NE_RELOCS_END code
 
         NE_SEGMENT_START data

@@ -107,6 +107,13 @@ std::string MessageLine(HWND box)
     return text;
 }
 
+std::string ProviderString(HMODULE provider, UINT id)
+{
+    char text[1024] = "";
+    LoadStringA(provider, id, text, sizeof(text));
+    return text;
+}
+
 int FocusedControl()
 {
     return GetDlgCtrlID(GetFocus());

@@ -72,3 +72,5 @@ void PressKey(HWND window, UINT key);
 /* The text of a message box; and the same on one line, for a transcript. */
 std::string MessageText(HWND box);
 std::string MessageLine(HWND box);
+/* One of the provider's strings, as its message boxes show it. */
+std::string ProviderString(HMODULE provider, UINT id);

@@ -131,6 +131,14 @@ void DeleteSubkeys(const char *path)
 
 int Batch(unsigned seed, DWORD count)
 {
+    /* Every batch starts from an empty NETWORK\LOGON and leaves it as it was:
+     * what one batch wrote would otherwise pile up and slow every later one,
+     * and a batch replayed alone would not see what it saw in the run. */
+    ScratchKey logon;
+    if (!logon.Prepare(HKEY_LOCAL_MACHINE, kLogonKey)) {
+        std::printf("cannot save %s\n", kLogonKey);
+        return 3;
+    }
     HMODULE service = LoadLibraryA("QENREGIO.DLL");
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
     HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSharedRecordName);
@@ -138,14 +146,6 @@ int Batch(unsigned seed, DWORD count)
                            : nullptr;
     if (service == nullptr || provider == nullptr || record == nullptr) {
         std::printf("the registry service or the provider does not load\n");
-        return 3;
-    }
-    /* Every batch starts from an empty NETWORK\LOGON and leaves it as it was:
-     * what one batch wrote would otherwise pile up and slow every later one,
-     * and a batch replayed alone would not see what it saw in the run. */
-    ScratchKey logon;
-    if (!logon.Prepare(HKEY_LOCAL_MACHINE, kLogonKey)) {
-        std::printf("cannot save %s\n", kLogonKey);
         return 3;
     }
     auto read = reinterpret_cast<ReadEntry>(GetProcAddress(service, MAKEINTRESOURCEA(2)));

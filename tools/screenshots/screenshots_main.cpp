@@ -102,11 +102,9 @@ void Shoot(HWND window, const char *name)
     std::printf("screenshots: %s\n", name);
 }
 
-std::string ProviderString(UINT id)
+void ReportTypist(const std::string &problem)
 {
-    char text[1024] = "";
-    LoadStringA(provider, id, text, sizeof(text));
-    return text;
+    Fail("typist: " + problem);
 }
 
 /* Typist steps. */
@@ -125,7 +123,7 @@ Step ShootDialog(const char *name, bool (*isKind)(HWND), Step then)
 Step ShootMessage(UINT id, const char *name, int answer = IDOK)
 {
     return [=](HWND box) {
-        if (!IsMessageBox(box) || MessageText(box) != ProviderString(id))
+        if (!IsMessageBox(box) || MessageText(box) != ProviderString(provider, id))
             Fail(std::string("expected message ") + std::to_string(id) + ", found \"" + MessageLine(box) + "\"");
         Shoot(box, name);
         Press(box, answer);
@@ -151,7 +149,7 @@ void InteractiveLogon(const std::vector<Step> &steps)
     auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogon)));
     char user[256] = "alice", password[256] = "";
     RouterLogonInfo info = {user, password};
-    ScriptedTypist typist([](const std::string &problem) { Fail("typist: " + problem); });
+    ScriptedTypist typist(ReportTypist);
     for (const Step &step : steps)
         typist.Then(step);
     typist.Run([&] { return logon(nullptr, &info, nullptr, nullptr, 0, kInteractiveLogon); });
@@ -166,7 +164,7 @@ void RefusedPasswordChange(LONG status, UINT id, const char *name)
     SimForce(SimChangePassword, status);
     char user[] = "alice", oldPassword[] = "secret", newPassword[] = "fresh1";
     RouterLogonInfo newLogon = {user, newPassword}, previous = {user, oldPassword};
-    ScriptedTypist typist([](const std::string &problem) { Fail("typist: " + problem); });
+    ScriptedTypist typist(ReportTypist);
     typist.Then(ShootMessage(id, name));
     typist.Run([&] { return change(&newLogon, &previous, 3); });
 }
