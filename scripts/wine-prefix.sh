@@ -3,13 +3,15 @@
 # settings of wine-prefix.reg (applied again whenever that file changes).
 #   wine-prefix.sh start BUILD   create the prefix if needed, start its wineserver, boot it
 #                                (nothing to do when it is running already)
+# ZOR_WINEPREFIX chooses another prefix than BUILD/wineprefix; ZOR_PRISTINE=1 leaves
+# the provider out of it (the install tests start from such a prefix).
 #   wine-prefix.sh stop BUILD    end the wineserver and every process of the prefix
 # Wine's background services inherit the output of whoever starts them, so
 # everything here goes to /dev/null: otherwise ctest would wait for them forever.
 set -euo pipefail
 action=$1
 build=$(cd "$2" && pwd)
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="${ZOR_WINEPREFIX:-$build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all
 quiet() { "$@" >/dev/null 2>&1 </dev/null; }
 # The Windows name of a file of this machine: drive Z: is the root.
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
@@ -76,14 +78,15 @@ start)
     quiet wineserver -p
     quiet timeout 120 wine wineboot || true
   fi
-  # The provider's install file, as a machine would get it, but without the
-  # NT-style ProviderOrder: Wine's router loads every provider listed there
-  # into each process that loads it, and Wine's 16-bit USER loads it, so once
-  # a process has crossed into 16-bit code the provider would stay loaded in
-  # it for good. The tests load and release the provider themselves; those
-  # that need Wine's router (and `router_console install`) list it.
-  if [ -f "$build/bin/zornet32.reg" ]; then
-    quiet timeout 120 wine regedit /S "$(windows_path "$build/bin/zornet32.reg")"
+  # The provider's registry entries from its install file, as a machine would
+  # get them, but without the NT-style ProviderOrder: Wine's router loads every
+  # provider listed there into each process that loads it, and Wine's 16-bit
+  # USER loads it, so once a process has crossed into 16-bit code the provider
+  # would stay loaded in it for good. The tests load and release the provider
+  # themselves; those that need Wine's router (and `router_console install`)
+  # list it. A pristine prefix (ZOR_PRISTINE=1) gets none of it.
+  if [ "${ZOR_PRISTINE:-0}" != 1 ] && [ -f "$build/bin/router_console.exe" ]; then
+    quiet timeout 120 wine "$(windows_path "$build/bin/router_console.exe")" install
     quiet timeout 120 wine reg delete 'HKLM\System\CurrentControlSet\Control\NetworkProvider\Order' \
       /v ProviderOrder /f || true
   fi

@@ -109,7 +109,7 @@ TEST(RouterConsoleAlone, SaysWhichLibraryOrFileIsMissing)
     EXPECT_EQ(3u, folder.Run("router_console.exe", "registry read agent", &output));
     EXPECT_NE(std::string::npos, output.find("QENREGIO.DLL did not load")) << output;
     EXPECT_EQ(1u, folder.Run("router_console.exe", "install", &output));
-    EXPECT_NE(std::string::npos, output.find("zornet32.reg is missing")) << output;
+    EXPECT_NE(std::string::npos, output.find("ZORNET.INF is missing")) << output;
 
     /* The provider with what it loads, and no stand-in of the 16-bit side's
      * registry service: the router's subcommands work. */
@@ -302,7 +302,21 @@ TEST(RouterConsoleInstall, KeepsTheProvidersAlreadyInTheRoutersOrder)
     EXPECT_TRUE(ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order));
     EXPECT_EQ("zornet32,OtherNet", order);
 
-    DeleteSetting(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder"); /* as the build's prefix has it */
+    /* Uninstall takes out this provider wherever it stands, and nothing else. */
+    ASSERT_EQ(ERROR_SUCCESS,
+              WriteSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "LanmanWorkstation,ZORNET32,OtherNet"));
+    const ConsoleRun uninstall = Console("uninstall");
+    EXPECT_EQ(0u, uninstall.exitCode) << uninstall.output;
+    EXPECT_TRUE(uninstall.Says("router provider order: LanmanWorkstation,OtherNet")) << uninstall.output;
+    EXPECT_FALSE(ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "ProviderPath", &order));
+    EXPECT_FALSE(ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ZORNET32", &order));
+    EXPECT_EQ(0u, Console("uninstall").exitCode) << "a second uninstall finds nothing to do";
+    EXPECT_TRUE(ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order));
+    EXPECT_EQ("LanmanWorkstation,OtherNet", order);
+
+    /* As the build's prefix has it: installed, not in the NT-style order. */
+    EXPECT_EQ(0u, Console("install").exitCode);
+    DeleteSetting(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder");
 }
 
 } // namespace

@@ -2,13 +2,53 @@
  * An ordinary program that uses the network through the platform's router:
  * it asks for the provider of the ZOR network type by name and for a
  * connection, and says whether the provider was loaded into it to answer.
+ * With --logon USER PASSWORD DOMAIN it then logs USER on silently through the
+ * provider the router loaded, as the router's logon does, and says where that
+ * provider was loaded from.
  */
 #include <windows.h>
 #include <winnetwk.h>
 
 #include <cstdio>
+#include <cstring>
 
-int main()
+#include "router_entries.h"
+
+namespace {
+
+int SilentLogon(HMODULE provider, const char *user, const char *password, const char *domain)
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(provider, path, MAX_PATH);
+    std::printf("ZORNET32.DLL loaded from: %s\n", path);
+
+    /* The provider logs on silently with the domain it remembers. */
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
+        std::printf("the provider's key is missing\n");
+        return 1;
+    }
+    RegSetValueExA(key, "AuthenticatingAgent", 0, REG_SZ, reinterpret_cast<const BYTE *>(domain),
+                   static_cast<DWORD>(std::strlen(domain) + 1));
+    RegCloseKey(key);
+
+    auto logon = reinterpret_cast<NPLogonEntry>(
+        reinterpret_cast<void *>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogon))));
+    if (logon == nullptr) {
+        std::printf("NPLogon (ordinal 43) is missing\n");
+        return 1;
+    }
+    char userBuffer[256] = "", passwordBuffer[256] = "";
+    lstrcpynA(userBuffer, user, sizeof(userBuffer));
+    lstrcpynA(passwordBuffer, password, sizeof(passwordBuffer));
+    RouterLogonInfo info = {userBuffer, passwordBuffer};
+    std::printf("NPLogon: %lu\n", logon(nullptr, &info, nullptr, nullptr, 0, kSilentLogon));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
 {
     constexpr DWORD kZorNetworkType = 0x00100000;
     char name[256] = "";
@@ -26,6 +66,10 @@ int main()
     volatile DWORD after = 0xA5A5A5A5;
     std::printf("WNetAddConnection2A: %lu\n", connected);
     std::printf("stack intact: %s\n", before == 0x5A5A5A5A && after == 0xA5A5A5A5 ? "yes" : "no");
-    std::printf("ZORNET32.DLL loaded: %s\n", GetModuleHandleA("ZORNET32.DLL") != nullptr ? "yes" : "no");
+    HMODULE provider = GetModuleHandleA("ZORNET32.DLL");
+    std::printf("ZORNET32.DLL loaded: %s\n", provider != nullptr ? "yes" : "no");
+
+    if (argc == 5 && std::strcmp(argv[1], "--logon") == 0 && provider != nullptr)
+        return SilentLogon(provider, argv[2], argv[3], argv[4]);
     return 0;
 }

@@ -3,40 +3,74 @@
 #include "registry_key.h"
 #include "router_entries.h"
 
-#include <vector>
+#include <setupapi.h>
 
 namespace {
 
 constexpr char kOrderKey[] = "System\\CurrentControlSet\\Control\\NetworkProvider\\Order";
 constexpr char kPasswordProviderKey[] = "System\\CurrentControlSet\\Control\\PwdProvider\\ZORNET32";
-constexpr char kProviderName[] = "ZORNET32";
-constexpr DWORD kRegeditTimeout = 60000;
-
-/* Runs the platform's regedit on a file, silently; returns its exit code or an error. */
-DWORD RunRegedit(const std::string &file)
-{
-    std::string commandLine = "regedit.exe /S \"" + file + "\"";
-    std::vector<char> writable(commandLine.begin(), commandLine.end());
-    writable.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return GetLastError();
-    DWORD exitCode = ERROR_TIMEOUT;
-    if (WaitForSingleObject(process.hProcess, kRegeditTimeout) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    else
-        TerminateProcess(process.hProcess, ERROR_TIMEOUT);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
-}
+constexpr char kInstallFile[] = "ZORNET.INF";
 
 bool FileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+/* An open INF that is closed on every path. */
+class InfFile {
+public:
+    explicit InfFile(const std::string &path)
+        : inf_(SetupOpenInfFileA(path.c_str(), nullptr, INF_STYLE_WIN4, nullptr)) {}
+    InfFile(const InfFile &) = delete;
+    InfFile &operator=(const InfFile &) = delete;
+    ~InfFile()
+    {
+        if (inf_ != INVALID_HANDLE_VALUE)
+            SetupCloseInfFile(inf_);
+    }
+    bool Opened() const { return inf_ != INVALID_HANDLE_VALUE; }
+    operator HINF() const { return inf_; }
+
+    /* The section the setup API's InstallHinfSection runs on this system: the
+     * .NT variant where there is one. */
+    std::string SectionFor(const std::string &base) const
+    {
+        INFCONTEXT line;
+        const std::string nt = base + ".NT";
+        return SetupFindFirstLineA(inf_, nt.c_str(), nullptr, &line) ? nt : base;
+    }
+
+private:
+    HINF inf_;
+};
+
+/*
+ * Runs the registry part of one of the install file's sections through the
+ * setup API: its AddReg or DelReg and its RegisterDlls or UnregisterDlls.
+ * Files are not copied: the console runs beside the DLLs it loads.
+ */
+DWORD ApplyInstallFile(const char *section, UINT what, std::string *log)
+{
+    const std::string file = ProgramFolder() + kInstallFile;
+    if (!FileExists(file)) {
+        *log += "the install file " + file + " is missing\n";
+        return ERROR_FILE_NOT_FOUND;
+    }
+    InfFile inf(file);
+    if (!inf.Opened()) {
+        const DWORD error = GetLastError();
+        *log += "the setup API cannot read " + file + "\n";
+        return error != 0 ? error : ERROR_GEN_FAILURE;
+    }
+    const std::string chosen = inf.SectionFor(section);
+    if (!SetupInstallFromInfSectionA(nullptr, inf, chosen.c_str(), what, nullptr, nullptr, 0, nullptr, nullptr,
+                                     nullptr, nullptr)) {
+        const DWORD error = GetLastError();
+        *log += "the setup API could not apply [" + chosen + "] of " + file + "\n";
+        return error != 0 ? error : ERROR_GEN_FAILURE;
+    }
+    *log += "applied the registry entries of [" + chosen + "] of " + file + "\n";
+    return 0;
 }
 
 } // namespace
@@ -96,64 +130,36 @@ std::string ProgramFolder()
     return std::string(path, length);
 }
 
-bool ProviderOrderNames(const std::string &list, const char *provider)
-{
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(',', start);
-        if (end == std::string::npos)
-            end = list.size();
-        std::string entry = list.substr(start, end - start);
-        while (!entry.empty() && entry.front() == ' ')
-            entry.erase(0, 1);
-        while (!entry.empty() && entry.back() == ' ')
-            entry.pop_back();
-        if (lstrcmpiA(entry.c_str(), provider) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 DWORD InstallProvider(std::string *log)
 {
-    const std::string file = ProgramFolder() + "zornet32.reg";
-    if (!FileExists(file)) {
-        *log += "the install file " + file + " is missing\n";
-        return ERROR_FILE_NOT_FOUND;
-    }
-
-    /* The install file names only this provider in the NT-style order; the
-     * providers listed before it stay listed, this one last. */
-    std::string previousOrder;
-    const bool hadOrder = ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &previousOrder);
-
-    const DWORD applied = RunRegedit(file);
-    if (applied != 0) {
-        *log += "regedit could not apply " + file + "\n";
-        return applied;
-    }
-    *log += "applied " + file + " with regedit\n";
-
-    if (hadOrder && !previousOrder.empty()) {
-        std::string order = previousOrder;
-        if (!ProviderOrderNames(order, kProviderName))
-            order += std::string(",") + kProviderName;
-        const LONG status = WriteSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", order);
-        if (status != ERROR_SUCCESS)
-            return static_cast<DWORD>(status);
-    }
-
+    const DWORD status = ApplyInstallFile("DefaultInstall", SPINST_REGISTRY | SPINST_REGSVR, log);
+    if (status != 0)
+        return status;
     std::string name, path, passwordPath, order;
     if (!ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "Name", &name) ||
         !ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "ProviderPath", &path) ||
         !ReadSettingText(HKEY_LOCAL_MACHINE, kPasswordProviderKey, "ProviderPath", &passwordPath) ||
         !ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order)) {
-        *log += "the provider's keys are not in the registry after regedit\n";
+        *log += "the provider's keys are not in the registry after the install file was applied\n";
         return ERROR_FILE_NOT_FOUND;
     }
     *log += "network provider \"" + name + "\" (" + path + "), password provider " + passwordPath + "\n";
     *log += "router provider order: " + order + "\n";
+    return 0;
+}
+
+DWORD UninstallProvider(std::string *log)
+{
+    const DWORD status = ApplyInstallFile("DefaultUninstall", SPINST_REGISTRY | SPINST_UNREGSVR, log);
+    if (status != 0)
+        return status;
+    std::string order;
+    if (ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "ProviderPath", &order)) {
+        *log += "the provider's keys are still in the registry after the install file was applied\n";
+        return ERROR_GEN_FAILURE;
+    }
+    *log += "router provider order: " +
+            (ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order) ? order : "(none)") + "\n";
     return 0;
 }
 

@@ -21,14 +21,14 @@ LONG DeleteSetting(HKEY root, const char *path, const char *name);
 std::string ProgramFolder();
 
 /*
- * Applies the install file (zornet32.reg beside the program) with the
- * platform's regedit, then puts the provider into the NT-style provider order
- * without dropping the providers already listed there. Returns 0 or an error;
- * what was done is appended to log, one line each.
+ * Applies the registry entries of the install file (ZORNET.INF beside the
+ * program) through the setup API, as its DefaultInstall or DefaultUninstall
+ * section writes them, the provider's place in the NT-style order included.
+ * Files are not copied. Returns 0 or an error; what was done is appended to
+ * log, one line each.
  */
 DWORD InstallProvider(std::string *log);
-/* True when a comma-separated provider list names the provider. */
-bool ProviderOrderNames(const std::string &list, const char *provider);
+DWORD UninstallProvider(std::string *log);
 
 /* The remembered logon domain; an empty domain deletes it. */
 LONG RememberDomain(const std::string &domain);

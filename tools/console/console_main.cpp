@@ -28,8 +28,13 @@ const std::vector<Subcommand> &Subcommands()
     static const std::vector<Subcommand> table = {
         {"install", "install", "put the provider into the registry (the install file, and the router's order)",
          {}, 0, 0, RunInstall,
-         "Applies zornet32.reg from the program's folder with regedit, then adds ZORNET32 to\n"
-         "the NT-style ProviderOrder list without dropping the providers already listed.\n"},
+         "Applies the registry entries of ZORNET.INF (from the program's folder) through the setup\n"
+         "API, as its DefaultInstall writes them; ZORSETUP.DLL beside it adds ZORNET32 to the\n"
+         "NT-style ProviderOrder without dropping the providers already listed. No files are copied.\n"},
+        {"uninstall", "uninstall", "take the provider out of the registry again (what install wrote)",
+         {}, 0, 0, RunUninstall,
+         "Applies the registry entries of ZORNET.INF's DefaultUninstall through the setup API:\n"
+         "the provider's keys and its place in the router's order go, every other provider's stay.\n"},
         {"caps", "caps [INDEX]", "what NPGetCaps (ordinal 13) answers, for one index or all",
          {}, 0, 1, RunCaps, nullptr},
         {"password-status", "password-status [INDEX]",

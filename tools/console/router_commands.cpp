@@ -127,6 +127,14 @@ int RunInstall(const Arguments &)
     return ReportStatus(status);
 }
 
+int RunUninstall(const Arguments &)
+{
+    std::string log;
+    const DWORD status = UninstallProvider(&log);
+    std::printf("%s", log.c_str());
+    return ReportStatus(status);
+}
+
 int RunCaps(const Arguments &args)
 {
     return PrintTable(args, "caps", OrdinalGetCaps, kCapabilityNames, std::size(kCapabilityNames));
