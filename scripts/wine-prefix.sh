@@ -35,6 +35,16 @@ start)
     if WINEDLLOVERRIDES="mscoree,mshtml=;winedevice.exe=d" quiet timeout 240 wineboot -i &&
        quiet timeout 60 wineserver -w; then
       touch "$WINEPREFIX/.zor-booted"
+      # The build's prefix as Wine made it, before any of our settings: the
+      # install tests start their fresh prefixes from it instead of making one
+      # more (which takes minutes under an emulated CPU). Its files are links
+      # (Wine replaces files, never writes into them); the registry is copied.
+      if [ "$WINEPREFIX" = "$build/wineprefix" ]; then
+        rm -rf "$build/pristine-prefix"
+        cp -al "$WINEPREFIX" "$build/pristine-prefix" &&
+          find "$WINEPREFIX" -maxdepth 1 -type f -exec cp --remove-destination {} "$build/pristine-prefix/" \; ||
+          rm -rf "$build/pristine-prefix"
+      fi
     fi
   done
   # Wine's own fonts (package fonts-wine): Debian's Wine looks for them in

@@ -31,7 +31,13 @@ quiet() { "$@" >/dev/null 2>&1 </dev/null; }
 # validation and the simulated network, but none of the product.
 setup() {
   mkdir -p "$work"
-  if [ ! -f "$template/.zor-booted" ]; then
+  if [ ! -f "$template/.zor-settings" ]; then
+    # From the copy of the build's prefix as Wine made it, where there is one;
+    # otherwise wine-prefix.sh makes a prefix from nothing.
+    rm -rf "$template"
+    if [ -f "$build/pristine-prefix/.zor-booted" ]; then
+      link_prefix "$build/pristine-prefix" "$template" || return 1
+    fi
     ZOR_WINEPREFIX=$template ZOR_PRISTINE=1 "$scripts/wine-prefix.sh" start "$build" || return 1
     ZOR_WINEPREFIX=$template "$scripts/wine-prefix.sh" stop "$build"
   fi
@@ -41,14 +47,18 @@ setup() {
   done
 }
 
-# A fresh prefix for one case: the pristine one, its files linked (Wine
-# replaces files, never writes into them) and its registry copied.
+# A copy of a prefix: its files linked (Wine replaces files, never writes into
+# them), its registry and the other files at its top copied.
+link_prefix() { # FROM TO
+  cp -al "$1" "$2" && find "$1" -maxdepth 1 -type f -exec cp --remove-destination {} "$2/" \;
+}
+
+# A fresh prefix for one case: a copy of the pristine one.
 fresh_prefix() {
   case_name=$1
   export WINEPREFIX=$work/$1 WINEARCH=win32 WINEDEBUG=-all
   rm -rf "$WINEPREFIX"
-  cp -al "$template" "$WINEPREFIX" &&
-    find "$template" -maxdepth 1 -type f -exec cp --remove-destination {} "$WINEPREFIX/" \;
+  link_prefix "$template" "$WINEPREFIX"
 }
 
 end_prefix() {
