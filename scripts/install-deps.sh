@@ -36,17 +36,21 @@ trap 'rm -f "$log"' EXIT
 # apt-get update, going on without the indexes that could not be fetched:
 # apt keeps the older copy of each (or none) and says which they were.
 apt_updated=no
+unfetched=0
 apt_update() {
   [ $apt_updated = no ] || return 0
   apt_updated=yes
-  if apt-get update -qq >"$log" 2>&1; then return 0; fi
+  if apt-get update >"$log" 2>&1; then return 0; fi
+  # Each index apt could not fetch is an "Err:N URI SUITE WHAT" line with the
+  # reason on the line after it.
   local failed
-  failed=$(grep -oE "(Failed to fetch [^ ]+|repository '[^']+')" "$log" | sed -E "s/^Failed to fetch //; s/^repository //" |
-           sort -u || true)
+  failed=$(awk '/^Err:/ { sub(/^Err:[0-9]+ /, ""); index_ = $0; next }
+                index_ != "" { sub(/^ +/, ""); print index_ " (" $0 ")"; index_ = "" }' "$log")
   if [ -z "$failed" ]; then
     cat "$log" >&2
     fail "apt-get update failed (above); check /etc/apt/sources.list and the network, then run make setup again"
   fi
+  unfetched=$(wc -l <<<"$failed")
   echo "install-deps: warning: apt-get update could not fetch these indexes; going on without them:" >&2
   sed 's/^/install-deps:   /' <<<"$failed" >&2
 }
@@ -98,7 +102,9 @@ install_packages() {
     fi
   fi
   tail -n 15 "$log" >&2
-  fail "could not install ${what}; try 'apt-get update' and run make setup again in a while (a mirror part-way through a sync heals within hours)"
+  local sources=""
+  [ "$unfetched" -eq 0 ] || sources=", and fix or remove the sources of the $unfetched indexes named above"
+  fail "could not install ${what}; try 'apt-get update' and run make setup again in a while (a mirror part-way through a sync heals within hours)$sources"
 }
 
 missing=()
