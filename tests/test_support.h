@@ -86,6 +86,8 @@ public:
     /* Runs the probe there; returns its exit code and its output. */
     DWORD Probe(const std::string &arguments, std::string *output = nullptr) const;
     bool Loads(const std::string &library) const { return Probe("load " + library) == 0; }
+    /* The folder, with a trailing backslash. */
+    std::string Folder() const { return path_ + "\\"; }
 
 private:
     std::string path_;

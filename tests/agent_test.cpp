@@ -1,0 +1,183 @@
+/*
+ * The client's 16-bit side as it runs on a real machine: ZORAGENT.EXE, a
+ * Win16 program in a process of its own, registers its window through
+ * ZORN1632's thunk, and hears message 3000 from logons and logoffs made in
+ * this process; it fetches the credentials and reads its settings through
+ * QENTHUNK, and writes what it got to its journal.
+ */
+#include "agent_process.h"
+#include "machine_settings.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr DWORD kStartMs = 90000;  /* the first window of a session is slow under emulation */
+constexpr DWORD kNoticeMs = 30000;
+constexpr DWORD kQuietMs = 1500;   /* how long a notice that must not come is waited for */
+constexpr char kConnectionKey[] = "Network\\Persistent\\F";
+
+bool SharedBlockExists()
+{
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedRecordName);
+    if (mapping != nullptr)
+        CloseHandle(mapping);
+    return mapping != nullptr;
+}
+
+class AgentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SimReset();
+        ASSERT_EQ(ERROR_SUCCESS, RememberDomain("zordom"));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  WriteSettingText(HKEY_CURRENT_USER, kConnectionKey, "RemotePath", "\\\\ZORSRV1\\DOCS"));
+        /* No process of an earlier test keeps the block (and a registration) alive. */
+        for (int i = 0; i < 500 && SharedBlockExists(); ++i)
+            Sleep(10);
+    }
+    void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kConnectionKey); }
+
+    void Start(AgentProcess *agent, const std::string &options = "")
+    {
+        std::string error;
+        ASSERT_TRUE(agent->Start(BinDirectory(), options, kStartMs, &error)) << error;
+    }
+    /* The line of notice n, waited for; fails the test with what was waited for. */
+    std::string Notice(const AgentProcess &agent, int n)
+    {
+        std::string error;
+        const std::string line = agent.WaitForLine("notice " + std::to_string(n) + ":", kNoticeMs, &error);
+        EXPECT_FALSE(line.empty()) << error;
+        return line;
+    }
+    DWORD SilentLogon(const Library &provider, const char *user, const char *password)
+    {
+        char userBuffer[64], passwordBuffer[64];
+        lstrcpyA(userBuffer, user);
+        lstrcpyA(passwordBuffer, password);
+        RouterLogonInfo logon = {userBuffer, passwordBuffer};
+        return provider.Export<NPLogonEntry>(OrdinalLogon)(nullptr, &logon, nullptr, nullptr, 0, kSilentLogon);
+    }
+    static bool Says(const std::string &line, const std::string &text)
+    {
+        return line.find(text) != std::string::npos;
+    }
+};
+
+TEST_F(AgentTest, HearsEachLogonPasswordChangeAndLogoffAndFetchesWhatTheyLeft)
+{
+    /* Started while no 32-bit process has the provider: its first call up
+     * loads ZORNET32 into its own process, which creates the block. */
+    ASSERT_FALSE(SharedBlockExists());
+    AgentProcess agent;
+    Start(&agent);
+    EXPECT_TRUE(SharedBlockExists()) << "the 16-bit program's call up loaded the provider";
+
+    Library provider("ZORNET32.DLL");
+    ASSERT_TRUE(provider.Loaded());
+    ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    const std::string logon = Notice(agent, 1);
+    EXPECT_TRUE(Says(logon, "user \"ALICE\" password \"SECRET\" new password \"\" (QENGetUseridPassword answered "
+                            "00000000)")) << logon;
+    EXPECT_TRUE(Says(logon, "(item 7 answered 00000000): F:=\\\\ZORSRV1\\DOCS;")) << logon;
+    EXPECT_TRUE(Says(logon, "(item 2 answered 00000000): \"zordom\"")) << logon;
+
+    /* A password change tells nobody; the next notice fetches the new password. */
+    char user[64] = "alice", oldPassword[64] = "secret", newPassword[64] = "fresh1";
+    RouterLogonInfo newLogon = {user, newPassword}, previous = {user, oldPassword};
+    ASSERT_EQ(0u, provider.Export<PPChangePasswordEntry>(OrdinalChangePassword)(&newLogon, &previous, kChangeQuietly));
+    Sleep(kQuietMs);
+    EXPECT_EQ(1, agent.Notices());
+    ASSERT_EQ(0u, provider.Export<NPLogoffEntry>(OrdinalLogoff)(nullptr, nullptr, kLogoffReasonLogoff));
+    const std::string logoff = Notice(agent, 2);
+    EXPECT_TRUE(Says(logoff, "new password \"FRESH1\"")) << logoff;
+
+    EXPECT_TRUE(agent.Stop(kNoticeMs));
+    const std::vector<std::string> lines = agent.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ("unregistered: QENMirevola(0) answered 00000000", lines[lines.size() - 2]);
+    EXPECT_EQ("stopped (status 0)", lines.back());
+}
+
+/* Its 16-bit libraries connect first (it loads them), or the 32-bit ones do
+ * (/32: it loads ZORNET32 and QENREGIO first); before the block exists, and
+ * after: each way the notice arrives and the fetch and reads work. */
+TEST_F(AgentTest, WorksInBothConnectionOrdersBeforeAndAfterTheBlockExists)
+{
+    for (const char *options : {"/32", ""}) {
+        SCOPED_TRACE(options);
+        for (bool providerFirst : {false, true}) {
+            SCOPED_TRACE(providerFirst ? "block first" : "program first");
+            Library early(providerFirst ? "ZORNET32.DLL" : "NOSUCH.DLL");
+            AgentProcess agent;
+            Start(&agent, options);
+            const std::vector<std::string> lines = agent.Lines();
+            if (*options != '\0') {
+                ASSERT_GE(lines.size(), 3u);
+                EXPECT_EQ(0u, lines[1].find("ZORNET32.DLL loaded first (LoadLibraryEx32W)")) << lines[1];
+                EXPECT_EQ(0u, lines[2].find("QENREGIO.DLL loaded first (LoadLibraryEx32W)")) << lines[2];
+            }
+            Library provider("ZORNET32.DLL");
+            ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+            const std::string line = Notice(agent, 1);
+            EXPECT_TRUE(Says(line, "user \"ALICE\" password \"SECRET\"")) << line;
+            EXPECT_TRUE(Says(line, "F:=\\\\ZORSRV1\\DOCS;")) << line;
+            EXPECT_TRUE(agent.Stop(kNoticeMs));
+        }
+    }
+}
+
+TEST_F(AgentTest, TheLastRegistrationHearsAndARegistrationWithZeroEndsTheNotices)
+{
+    AgentProcess first, second;
+    Start(&first);
+    Start(&second);
+    Library provider("ZORNET32.DLL");
+    ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    Notice(second, 1);
+    Sleep(kQuietMs);
+    EXPECT_EQ(0, first.Notices());
+
+    ASSERT_EQ(0u, provider.Export<QENMirevolaEntry>("QENMirevola")(0));
+    ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    Sleep(kQuietMs);
+    EXPECT_EQ(1, second.Notices());
+    EXPECT_EQ(0, first.Notices());
+}
+
+/* A program that dies without ending its registration: the logon after it
+ * posts to a window that is gone, harmlessly, and a new program hears the
+ * next one. */
+TEST_F(AgentTest, AProgramKilledWithoutUnregisteringCostsNothing)
+{
+    Library provider("ZORNET32.DLL");
+    {
+        AgentProcess killed;
+        Start(&killed);
+        killed.Kill();
+        EXPECT_FALSE(IsWindow(killed.Window()));
+    }
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    EXPECT_LT(GetTickCount() - start, 10000u) << "no wait on the window that is gone";
+
+    AgentProcess next;
+    Start(&next);
+    ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    const std::string line = Notice(next, 1);
+    EXPECT_TRUE(Says(line, "user \"ALICE\"")) << line;
+}
+
+TEST_F(AgentTest, ALibraryThatDoesNotLoadIsAJournalLineAndAStop)
+{
+    Sandbox folder("agent-alone");
+    folder.Add("ZORAGENT.EXE");
+    AgentProcess agent;
+    std::string error;
+    EXPECT_FALSE(agent.Start(folder.Folder(), "", kStartMs, &error));
+    EXPECT_NE(std::string::npos, error.find("failed: ZORN1632.DLL did not load (LoadLibrary): error ")) << error;
+    EXPECT_EQ("stopped (status 3)", agent.WaitForLine("stopped", kNoticeMs));
+}
+
+} // namespace

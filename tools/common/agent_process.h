@@ -1,0 +1,50 @@
+/*
+ * ZORAGENT.EXE, the network client's 16-bit program, run in a process of its
+ * own as the tests, the demo, the benchmark and the console run it: started
+ * from the build's folder (where its 16-bit libraries are), waited for by the
+ * lines of its journal, asked to stop with WM_CLOSE, or killed.
+ * Every wait is bounded, and a wait that gives up says what it waited for.
+ */
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class AgentProcess {
+public:
+    AgentProcess() = default;
+    ~AgentProcess();
+    AgentProcess(const AgentProcess &) = delete;
+    AgentProcess &operator=(const AgentProcess &) = delete;
+
+    /* Starts ZORAGENT.EXE from folder (with a trailing backslash) with its
+     * journal in the temporary folder and these options (/32, /r:HWND, /s:N),
+     * and waits until it has registered its window or stopped. False, with
+     * the reason in *error, when it did not register within timeoutMs. */
+    bool Start(const std::string &folder, const std::string &options, DWORD timeoutMs, std::string *error);
+
+    /* The journal's complete lines so far. */
+    std::vector<std::string> Lines() const;
+    /* The first complete line that starts with prefix, waiting for it at
+     * most timeoutMs; empty (and *error says so) when none came. */
+    std::string WaitForLine(const std::string &prefix, DWORD timeoutMs, std::string *error = nullptr) const;
+    /* How many notices ("notice N:") the program has journaled. */
+    int Notices() const;
+
+    /* Its window, as it registered it (the 16-bit handle). */
+    HWND Window() const { return window_; }
+    /* Asks it to stop (WM_CLOSE) and waits for its "stopped" line and its
+     * end; kills it when it does not end within timeoutMs. True when it
+     * stopped by itself. */
+    bool Stop(DWORD timeoutMs);
+    /* Ends it at once, as a crash would: it does not end its registration. */
+    void Kill();
+    bool Running() const;
+
+private:
+    PROCESS_INFORMATION process_ = {};
+    std::string journal_;
+    HWND window_ = nullptr;
+};
