@@ -3,12 +3,14 @@
  * as a transcript a person can follow: install, a silent logon, an
  * interactive logon with a wrong password first, an expired password changed
  * through the dialog, the home directory, the policy path, the registry
- * service with two persistent connections, and a logoff that the 16-bit side
- * hears of. Every step checks what it saw; the exit status is 1 when any step
- * was not as expected.
+ * service with two persistent connections, and a logoff. The client's 16-bit
+ * program, ZORAGENT.EXE, runs in a process of its own and hears each logon
+ * and the logoff; its journal shows what it fetched. Every step checks what it
+ * saw; the exit status is 1 when any step was not as expected.
  *
  * "--interactive" leaves the two logon dialogs to a person at a display.
  */
+#include "agent_process.h"
 #include "machine_settings.h"
 #include "sixteen_bit.h"
 #include "router_entries.h"
@@ -112,29 +114,40 @@ void PrintNetwork(DWORD from)
     }
 }
 
-/* The 16-bit side's window handles what was posted to it. */
-DWORD DispatchAndCount()
+/* The network client's 16-bit program, ZORAGENT.EXE, in a process of its
+ * own: the demo shows each line of its journal once. */
+AgentProcess agent;
+size_t agentLinesShown = 0;
+
+std::string Lower(std::string text)
 {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-    return Zorn1632Notifications(nullptr, nullptr, nullptr);
+    for (char &c : text)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return text;
 }
 
-void ExpectNotification(DWORD before, const char *user)
+void ShowAgent()
 {
-    char fetchedUser[100] = "", fetchedPassword[20] = "", fetchedNew[20] = "";
-    DispatchAndCount();
-    const DWORD heard = Zorn1632Notifications(fetchedUser, fetchedPassword, fetchedNew) - before;
-    if (heard != 0)
-        transcript.Say("16-bit side: message 3000 arrived; 16-bit ZORN1632.DLL fetched user \"%s\", password \"%s\" "
-                       "into its own data segment, up through the flat thunk", fetchedUser,
-                       fetchedPassword);
-    else
-        transcript.Say("16-bit side: no message");
-    transcript.Expect(heard == 1, "one message 3000 for the 16-bit side");
+    const std::vector<std::string> lines = agent.Lines();
+    for (; agentLinesShown < lines.size(); ++agentLinesShown)
+        transcript.Say("16-bit program ZORAGENT.EXE (own process): %s", lines[agentLinesShown].c_str());
+}
+
+/* The program hears message 3000 number `notice` and fetches the user's
+ * credentials through ZORN1632's thunk; waited for, never longer than 30 s. */
+void ExpectNotification(int notice, const char *user)
+{
+    std::string error;
+    const std::string line = agent.WaitForLine("notice " + std::to_string(notice) + ":", 30000, &error);
+    ShowAgent();
+    if (line.empty())
+        transcript.Say("%s", error.c_str());
+    transcript.Expect(!line.empty(), "message 3000 number " + std::to_string(notice) + " for the 16-bit program");
+    /* The silent logon upper-cases the shared block in place; the dialog
+     * leaves it as typed. */
     if (user != nullptr)
-        transcript.Expect(std::strcmp(fetchedUser, user) == 0, std::string("the 16-bit side fetches ") + user);
+        transcript.Expect(Lower(line).find(Lower(std::string("user \"") + user + "\"")) != std::string::npos,
+                          std::string("the 16-bit program fetches ") + user);
 }
 
 /* Typist steps. */
@@ -213,7 +226,6 @@ std::string InteractiveLogonStep(NPLogonEntry logon, bool interactive, const cha
     PrintNetwork(from);
     transcript.ExpectStatus(status, 0);
     transcript.Say("the router's buffers: user \"%s\", password \"%s\"", user, password);
-    DispatchAndCount();
     return password;
 }
 
@@ -233,7 +245,19 @@ int main(int argc, char **argv)
         transcript.Say("%s", log.substr(start, end - start).c_str());
     transcript.ExpectStatus(installed, 0);
 
-    transcript.Step("load ZORNET32.DLL as the router does; the 16-bit side registers its window");
+    transcript.Step("the network client's 16-bit program starts in its own process and registers its window");
+    {
+        std::string error;
+        const bool registered = agent.Start(ProgramFolder(), "", 90000, &error);
+        ShowAgent();
+        if (!registered)
+            transcript.Say("%s", error.c_str());
+        transcript.Expect(registered, "ZORAGENT.EXE registered its window through ZORN1632's thunk");
+        if (!registered)
+            return transcript.Finish(started);
+    }
+
+    transcript.Step("load ZORNET32.DLL as the router does");
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
     if (provider == nullptr) {
         transcript.Say("ZORNET32.DLL did not load: %s", DescribeStatus(GetLastError()).c_str());
@@ -248,27 +272,25 @@ int main(int argc, char **argv)
     auto policy =
         reinterpret_cast<NPGetPolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalGetPolicyPath)));
     transcript.Say("NPGetCaps: network type 0x%08lX, spec version 0x%08lX", getCaps(2), getCaps(1));
-    HWND window = Zorn1632Listen();
-    transcript.Say("the 16-bit side registered window %04X: 16-bit ZORN1632.DLL called QENMirevola up through the flat thunk",
-                   LOWORD(reinterpret_cast<ULONG_PTR>(window)));
-    transcript.Expect(window != nullptr, "the 16-bit side's window");
+    transcript.Expect(agent.Running(), "the 16-bit program still runs");
 
     transcript.Step("silent logon (flags 4) of alice, password secret, remembered domain zordom");
     {
         RememberDomain("zordom");
         char user[256] = "alice", password[256] = "secret";
         RouterLogonInfo info = {user, password};
-        const DWORD from = SimJournalCount(), before = DispatchAndCount();
+        const DWORD from = SimJournalCount();
         const DWORD status = logon(nullptr, &info, nullptr, nullptr, 0, kSilentLogon);
         PrintNetwork(from);
         transcript.ExpectStatus(status, 0);
-        ExpectNotification(before, "ALICE");
+        ExpectNotification(1, "ALICE");
     }
 
     transcript.Step("interactive logon (flags 2): a wrong password first");
     InteractiveLogonStep(logon, interactive, "user alice, password secret, domain zordom",
                          {TypeLogon("alice", "guess", "zordom"),
                           ReadMessage(ProviderString(provider, IDS_WRONG_PASSWORD)), RetypePassword("secret")});
+    ExpectNotification(2, "alice");
 
     transcript.Step("interactive logon of bob, whose password has expired");
     const std::string changed =
@@ -277,6 +299,7 @@ int main(int argc, char **argv)
                               ReadMessage(ProviderString(provider, IDS_PASSWORD_EXPIRED)), ChangePassword("newpass")});
     if (!interactive)
         transcript.Expect(changed == "NEWPASS", "the new password in the router's buffer");
+    ExpectNotification(3, "bob");
 
     transcript.Step("the user's home directory (NPGetHomeDirectory)");
     {
@@ -312,9 +335,11 @@ int main(int argc, char **argv)
             DeleteSetting(HKEY_LOCAL_MACHINE, kUpdateKey, name);
     }
 
+    /* Loaded for the two registry steps: the 16-bit QENTHUNK calls up into it. */
+    HMODULE service = nullptr;
     transcript.Step("the registry service of the 16-bit side: 16-bit QENTHUNK.DLL calls QENREGIO up through the flat thunk");
     {
-        HMODULE service = LoadLibraryA("QENREGIO.DLL");
+        service = LoadLibraryA("QENREGIO.DLL");
         transcript.Expect(service != nullptr, "QENREGIO.DLL loads");
         struct Connection {
             char device[8];
@@ -344,29 +369,40 @@ int main(int argc, char **argv)
                        DescribeStatus(status).c_str());
         transcript.Expect(status == 0 && lstrcmpiA(agent, "zordom") == 0, "the domain typed in the dialog");
 
-        for (Connection &connection : connections) {
-            status = QenthunkRequest(2, 7, nullptr, 0, connection.device, nullptr);
-            transcript.Say("delete connection %s, result %s", connection.device, DescribeStatus(status).c_str());
-            transcript.Expect(status == 0, "the connection is deleted");
-        }
-        if (service != nullptr)
-            FreeLibrary(service);
     }
 
     transcript.Step("logoff (NPLogoff, reason 1): the client logs off and the 16-bit side hears of it");
     {
-        const DWORD from = SimJournalCount(), before = DispatchAndCount();
+        const DWORD from = SimJournalCount();
         const DWORD status = logoff(nullptr, nullptr, kLogoffReasonLogoff);
         PrintNetwork(from);
         transcript.ExpectStatus(status, 0);
-        ExpectNotification(before, nullptr);
+        ExpectNotification(4, nullptr);
         char loggedOn[32] = "";
         const BOOL someone = SimLoggedOnUser(loggedOn, sizeof(loggedOn));
         transcript.Say("logged on at the client now: %s", someone ? loggedOn : "nobody");
         transcript.Expect(!someone, "nobody logged on");
+        transcript.Expect(agent.Lines().back().find("F:=\\\\ZORSRV1\\DOCS LPT1:=\\\\ZORSRV1\\LASER;") !=
+                              std::string::npos,
+                          "the 16-bit program reads both connections");
     }
 
-    Zorn1632StopListening();
+    transcript.Step("the registry service deletes the two connections again");
+    for (const char *device : {"F:", "LPT1:"}) {
+        char name[8];
+        lstrcpyA(name, device);
+        const DWORD status = QenthunkRequest(2, 7, nullptr, 0, name, nullptr);
+        transcript.Say("delete connection %s, result %s", device, DescribeStatus(status).c_str());
+        transcript.Expect(status == 0, "the connection is deleted");
+    }
+    if (service != nullptr)
+        FreeLibrary(service);
+
+    transcript.Step("the 16-bit program is asked to stop (WM_CLOSE): it ends its registration");
+    transcript.Expect(agent.Stop(30000), "ZORAGENT.EXE stops by itself");
+    ShowAgent();
+    const std::vector<std::string> lines = agent.Lines();
+    transcript.Expect(!lines.empty() && lines.back() == "stopped (status 0)", "stopped with status 0");
     FreeLibrary(provider);
     return transcript.Finish(started);
 }
