@@ -65,6 +65,7 @@ TEST(RouterConsoleArguments, BadCommandLinesAreExplainedWithStatus2)
         {"policy --default --off", "at most one of"},
         {"listen --count many", "take a number"},
         {"listen --seconds 999999999", "--seconds takes at most 604800"},
+        {"agent --order 8", "--order takes 16 or 32"},
         {"registry read", "missing arguments"},
         {"registry frob 1", "read, set or delete, not \"frob\""},
         {"registry read bogus", "ITEM must be a catalogue name or a number"},
@@ -90,8 +91,8 @@ TEST(RouterConsoleArguments, EverySubcommandHasHelp)
 {
     const ConsoleRun overview = Console("--help");
     EXPECT_EQ(0u, overview.exitCode);
-    for (const char *command : {"install", "caps", "password-status", "logon", "logoff", "change-password", "home",
-                                "policy", "listen", "credentials", "registry"}) {
+    for (const char *command : {"install", "uninstall", "caps", "password-status", "logon", "logoff",
+                                "change-password", "home", "policy", "listen", "agent", "credentials", "registry"}) {
         EXPECT_TRUE(overview.Says(std::string("  ") + command + " ")) << command;
         const ConsoleRun help = Console(std::string(command) + " --help");
         EXPECT_EQ(0u, help.exitCode) << command;
@@ -168,6 +169,25 @@ TEST_F(RouterConsoleTest, InteractiveLogonIsTypedAndItsMessagesArePrinted)
         << expired.output;
     EXPECT_TRUE(expired.Says("change-password dialog: typed the new password twice  [OK]")) << expired.output;
     EXPECT_TRUE(expired.Says("a password of 7 characters")) << expired.output;
+}
+
+TEST_F(RouterConsoleTest, TheAgentRunsTheSixteenBitProgramAndShowsWhatItHeard)
+{
+    SharedBlockView block;
+    ASSERT_TRUE(block.Open());
+    block->notifyWindow = 0;
+    ConsoleRun agent;
+    std::thread running([&agent] { agent = Console("agent --count 1 --seconds 90"); });
+    for (int wait = 0; wait < 900 && block->notifyWindow == 0; ++wait)
+        Sleep(100);
+    EXPECT_NE(0u, block->notifyWindow) << "the 16-bit program registered no window";
+
+    EXPECT_EQ(0u, Console("logon --user alice --password secret").exitCode);
+    running.join();
+    EXPECT_EQ(0u, agent.exitCode) << agent.output;
+    EXPECT_TRUE(agent.Says("ZORAGENT.EXE: notice 1: user \"ALICE\" password \"SECRET\"")) << agent.output;
+    EXPECT_TRUE(agent.Says("ZORAGENT.EXE: stopped (status 0)")) << agent.output;
+    EXPECT_TRUE(agent.Says("1 notices heard")) << agent.output;
 }
 
 TEST_F(RouterConsoleTest, TheListeningSixteenBitSideHearsOfALogonInAnotherProcess)

@@ -61,6 +61,7 @@ bool DisplayAvailable();
 /* The subcommands. */
 int RunInstall(const Arguments &args);
 int RunUninstall(const Arguments &args);
+int RunAgent(const Arguments &args);
 int RunCaps(const Arguments &args);
 int RunPasswordStatus(const Arguments &args);
 int RunLogon(const Arguments &args);

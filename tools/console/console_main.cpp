@@ -70,6 +70,14 @@ const std::vector<Subcommand> &Subcommands()
          RunListen,
          "Runs until N messages arrived or N seconds passed (default: until ended with Ctrl+C).\n"
          "While it runs, other console commands share its logon block and simulated network.\n"},
+        {"agent", "agent [--count N] [--seconds N] [--order 16|32]",
+         "run the network client's 16-bit program (ZORAGENT.EXE) in its own process and show its journal",
+         {"count", "seconds", "order"}, 0, 0, RunAgent,
+         "The Win16 program registers its window through ZORN1632's thunk; each message 3000\n"
+         "it hears, it fetches the credentials and reads items 7 and 2 through QENTHUNK.\n"
+         "Runs until N notices came or N seconds passed (default: until ended with Ctrl+C);\n"
+         "--order 32 has it load ZORNET32.DLL and QENREGIO.DLL before their 16-bit partners,\n"
+         "so that the 32-bit halves of the thunks connect first (default 16: the 16-bit ones).\n"},
         {"credentials", "credentials", "fetch the credentials of the last logon, as the 16-bit side does", {}, 0, 0,
          RunCredentials, nullptr},
         {"registry", "registry read ITEM\n"

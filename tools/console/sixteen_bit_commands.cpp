@@ -5,6 +5,8 @@
  * stand-ins are loaded only here, so that the router subcommands also run
  * on a machine that has the product alone.
  */
+#include "agent_process.h"
+#include "machine_settings.h"
 #include "console.h"
 #include "sixteen_bit.h"
 
@@ -152,6 +154,47 @@ int RunListen(const Arguments &args)
     stopListening();
     std::printf("%lu messages heard\n", heard - first);
     return ExitSuccess;
+}
+
+/* The network client's 16-bit program in a process of its own: its journal,
+ * line by line, until it stops, --count notices came or --seconds passed. */
+int RunAgent(const Arguments &args)
+{
+    DWORD count = 0, seconds = 0;
+    if ((args.Has("count") && !ParseNumber(args.Value("count"), &count)) ||
+        (args.Has("seconds") && !ParseNumber(args.Value("seconds"), &seconds)))
+        return UsageError("agent", "--count and --seconds take a number");
+    if (seconds > kLongestListen)
+        return UsageError("agent", "--seconds takes at most " + std::to_string(kLongestListen));
+    const std::string order = args.Has("order") ? args.Value("order") : "16";
+    if (order != "16" && order != "32")
+        return UsageError("agent", "--order takes 16 or 32");
+
+    AgentProcess agent;
+    std::string error;
+    const bool registered = agent.Start(ProgramFolder(), order == "32" ? "/32" : "", 90000, &error);
+    size_t shown = 0;
+    const auto show = [&] {
+        const std::vector<std::string> lines = agent.Lines();
+        for (; shown < lines.size(); ++shown)
+            std::printf("ZORAGENT.EXE: %s\n", lines[shown].c_str());
+        std::fflush(stdout);
+    };
+    show();
+    if (!registered) {
+        std::printf("%s\n", error.c_str());
+        return ExitNoLibrary;
+    }
+    const DWORD start = GetTickCount();
+    while (agent.Running() && (count == 0 || static_cast<DWORD>(agent.Notices()) < count) &&
+           (seconds == 0 || GetTickCount() - start < seconds * 1000)) {
+        Sleep(50);
+        show();
+    }
+    const bool stopped = agent.Stop(30000);
+    show();
+    std::printf("%d notices heard\n", agent.Notices());
+    return stopped ? ExitSuccess : ExitFailed;
 }
 
 int RunCredentials(const Arguments &)
