@@ -57,6 +57,7 @@ bool RunThunkCases(Report &report);      /* TORVEKThunk, each opcode */
 bool RunProviderCases(Report &report);   /* DomainLogon, NPGetPolicyPath */
 bool RunRegistryCases(Report &report);   /* ReadRegistry items 7 and 1 */
 bool RunCallUpCases(Report &report);     /* the 16-bit side's calls up through the thunk */
+bool RunNoticeCases(Report &report);     /* a notice's round trip to the 16-bit program */
 
 /* Opens a key for reading and writing, counts its values, enumerates each
  * with a 128-byte name and a 1024-byte data buffer, and closes it: the

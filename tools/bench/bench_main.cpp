@@ -33,5 +33,6 @@ int main(int argc, char **argv)
     complete = RunProviderCases(report) && complete;
     complete = RunRegistryCases(report) && complete;
     complete = RunCallUpCases(report) && complete;
+    complete = RunNoticeCases(report) && complete;
     return complete ? 0 : 1;
 }
