@@ -107,17 +107,26 @@ int ReadItem(RegistryRequestEntry request, int item)
     return ReportStatus(result);
 }
 
+/* --count and --seconds of a subcommand that waits for notices; 0 when they
+ * are good, otherwise the usage error's status. */
+int ParseHowLong(const Arguments &args, const char *command, DWORD *count, DWORD *seconds)
+{
+    if ((args.Has("count") && !ParseNumber(args.Value("count"), count)) ||
+        (args.Has("seconds") && !ParseNumber(args.Value("seconds"), seconds)))
+        return UsageError(command, "--count and --seconds take a number");
+    /* The wait is counted in milliseconds of a 32-bit tick count. */
+    if (*seconds > kLongestListen)
+        return UsageError(command, "--seconds takes at most " + std::to_string(kLongestListen));
+    return 0;
+}
+
 } // namespace
 
 int RunListen(const Arguments &args)
 {
     DWORD count = 0, seconds = 0;
-    if ((args.Has("count") && !ParseNumber(args.Value("count"), &count)) ||
-        (args.Has("seconds") && !ParseNumber(args.Value("seconds"), &seconds)))
-        return UsageError("listen", "--count and --seconds take a number");
-    /* The wait is counted in milliseconds of a 32-bit tick count. */
-    if (seconds > kLongestListen)
-        return UsageError("listen", "--seconds takes at most " + std::to_string(kLongestListen));
+    if (const int usage = ParseHowLong(args, "listen", &count, &seconds))
+        return usage;
 
     SixteenBitSide side;
     if (!side.Loaded())
@@ -161,11 +170,8 @@ int RunListen(const Arguments &args)
 int RunAgent(const Arguments &args)
 {
     DWORD count = 0, seconds = 0;
-    if ((args.Has("count") && !ParseNumber(args.Value("count"), &count)) ||
-        (args.Has("seconds") && !ParseNumber(args.Value("seconds"), &seconds)))
-        return UsageError("agent", "--count and --seconds take a number");
-    if (seconds > kLongestListen)
-        return UsageError("agent", "--seconds takes at most " + std::to_string(kLongestListen));
+    if (const int usage = ParseHowLong(args, "agent", &count, &seconds))
+        return usage;
     const std::string order = args.Has("order") ? args.Value("order") : "16";
     if (order != "16" && order != "32")
         return UsageError("agent", "--order takes 16 or 32");
