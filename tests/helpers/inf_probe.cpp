@@ -8,6 +8,7 @@
  *                             registry as written there; ProviderOrder names
  *                             ZORNET32 exactly once
  *   inf_probe removed FILE    none of them is left
+ * The last two print the NT-style ProviderOrder as "ProviderOrder: TEXT".
  */
 #include <windows.h>
 #include <setupapi.h>
@@ -205,16 +206,16 @@ void CheckRegistry(HINF inf, bool installed)
             (type != expectedType || std::vector<BYTE>(data, data + size) != line.data))
             Finding(name + " differs from the install file");
     }
+    HKEY key = nullptr;
+    char order[1024] = "";
+    DWORD size = sizeof(order) - 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\NetworkProvider\\Order", 0,
+                      KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, "ProviderOrder", nullptr, nullptr, reinterpret_cast<BYTE *>(order), &size);
+        RegCloseKey(key);
+    }
+    std::printf("ProviderOrder: %s\n", order);
     if (installed) {
-        HKEY key = nullptr;
-        char order[1024] = "";
-        DWORD size = sizeof(order) - 1;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\NetworkProvider\\Order", 0,
-                          KEY_READ, &key) == ERROR_SUCCESS) {
-            RegQueryValueExA(key, "ProviderOrder", nullptr, nullptr, reinterpret_cast<BYTE *>(order), &size);
-            RegCloseKey(key);
-        }
-        std::printf("ProviderOrder: %s\n", order);
         const std::string list = std::string(",") + order + ",";
         const size_t first = list.find(",ZORNET32,");
         if (first == std::string::npos || list.find(",ZORNET32,", first + 1) != std::string::npos)
