@@ -16,7 +16,12 @@ struct SharedLogonRecord {
     char  oldPassword[360]; /* the password that change replaced */
     char  domain[500];      /* logon domain last entered in the logon dialog */
     DWORD notifyWindow;     /* 16-bit window of the 16-bit side in the low word; 0: none */
-    BYTE  reserved[20];
+    /* Advanced by every writer of the text fields before and after its
+     * stores: even while they are at rest, odd while a writer stores. A
+     * reader that sees the same even count before and after its copy has one
+     * writer's whole set without taking the lock. */
+    volatile LONG fieldsSequence;
+    BYTE  reserved[16];
 };
 
 static_assert(offsetof(SharedLogonRecord, userName) == 0, "userName at 0");
@@ -25,6 +30,7 @@ static_assert(offsetof(SharedLogonRecord, newPassword) == 120, "newPassword at 1
 static_assert(offsetof(SharedLogonRecord, oldPassword) == 140, "oldPassword at 140");
 static_assert(offsetof(SharedLogonRecord, domain) == 500, "domain at 500");
 static_assert(offsetof(SharedLogonRecord, notifyWindow) == 1000, "notifyWindow at 1000");
+static_assert(offsetof(SharedLogonRecord, fieldsSequence) == 1004, "the sequence in the reserved bytes");
 static_assert(sizeof(SharedLogonRecord) == 1024, "the block is 1024 bytes");
 
 constexpr char kSharedRecordName[] = "ZORNET32SM";

@@ -56,10 +56,7 @@ INT_PTR CALLBACK LogonDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SendDlgItemMessageA(dialog, IDC_DOMAIN, EM_LIMITTEXT, 15, 0);
         /* Another process may have left the field without its terminator. */
         char userName[sizeof(SharedLogonRecord::userName)];
-        {
-            SharedRecordLock lock;
-            CopyFieldOut(userName, provider.sharedRecord->userName);
-        }
+        ReadSharedFields([&] { CopyFieldOut(userName, provider.sharedRecord->userName); });
         SetDlgItemTextA(dialog, IDC_USERNAME, userName);
         if (provider.logonPassword[0] != '\0')
             SetDlgItemTextA(dialog, IDC_PASSWORD, provider.logonPassword);
@@ -152,7 +149,7 @@ void CopyBack(RouterLogonInfo *logon)
     if (provider.logonPassword[0] != '\0')
         CopyToRouter(logon->password, provider.logonPassword);
     {
-        SharedRecordLock lock;
+        SharedFieldsWrite write;
         if (provider.logonUserName[0] != '\0')
             StoreWhole(record->userName, provider.logonUserName);
         if (provider.logonPassword[0] != '\0')
@@ -181,7 +178,7 @@ DWORD ChangeExpiredPassword(HWND owner, RouterLogonInfo *logon, DWORD status)
     if (status != 0)
         return status;
     CopyToRouter(logon->password, provider.newPasswordBuffer);
-    SharedRecordLock lock;
+    SharedFieldsWrite write;
     StoreWhole(provider.sharedRecord->password, provider.newPasswordBuffer);
     return 0;
 }
@@ -246,7 +243,7 @@ DWORD SilentLogon()
     char userName[sizeof(record->userName)];
     char password[sizeof(record->password)];
     {
-        SharedRecordLock lock;
+        SharedFieldsWrite write;
         CharUpperBuffA(record->userName, 
                        static_cast<DWORD>(BoundedLength(record->userName, sizeof(userName) - 1)));
         CharUpperBuffA(record->password, 
@@ -278,7 +275,7 @@ extern "C" DWORD WINAPI NPLogon(HWND owner, RouterLogonInfo *logon, RouterLogonI
         logon = &none;
     /* A router string that does not fit its field leaves the field empty. */
     {
-        SharedRecordLock lock;
+        SharedFieldsWrite write;
         StoreWhole(record->userName, logon->userName);
         StoreWhole(record->password, logon->password);
     }

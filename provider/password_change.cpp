@@ -132,7 +132,7 @@ extern "C" DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonI
         return 0;
     case ActionForgetNewPassword: {
         provider.sharedNewPassword = record->newPassword;
-        SharedRecordLock lock;
+        SharedFieldsWrite write;
         provider.sharedNewPassword[0] = '\0';
         return 0;
     }
@@ -164,7 +164,7 @@ extern "C" DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonI
 
     provider.sharedNewPassword = record->newPassword;
     provider.sharedOldPassword = record->oldPassword;
-    SharedRecordLock lock;
+    SharedFieldsWrite write;
     StoreWhole(record->newPassword, newLogon->password);
     StoreWhole(record->oldPassword, previousLogon->password);
     return 0;

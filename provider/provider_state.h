@@ -94,10 +94,35 @@ public:
     ~SharedRecordLock();
     SharedRecordLock(const SharedRecordLock &) = delete;
     SharedRecordLock &operator=(const SharedRecordLock &) = delete;
+    /* False when there is no lock or its holder did not let go in time. */
+    bool Held() const { return held_; }
 
 private:
     bool held_ = false;
 };
+
+/* A writer of the shared block's text fields, for one scope: holds the lock
+ * and keeps the fields' sequence count odd while it stores. */
+class SharedFieldsWrite {
+public:
+    SharedFieldsWrite();
+    ~SharedFieldsWrite();
+    SharedFieldsWrite(const SharedFieldsWrite &) = delete;
+    SharedFieldsWrite &operator=(const SharedFieldsWrite &) = delete;
+
+private:
+    SharedRecordLock lock_;
+};
+
+/* A reader's copy of the text fields: copy(context) runs until it saw one
+ * writer's whole set (the same even count before and after it), at most
+ * kLockFreeReads times without the lock, then once more under it. */
+constexpr DWORD kLockFreeReads = 1000;
+void ReadSharedFields(void (*copy)(void *context), void *context);
+template <class Copy> void ReadSharedFields(Copy copy)
+{
+    ReadSharedFields([](void *context) { (*static_cast<Copy *>(context))(); }, &copy);
+}
 
 /* Whether a window is a logon dialog of this process that is still open. */
 bool IsOpenLogonDialog(HWND window);

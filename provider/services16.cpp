@@ -69,10 +69,11 @@ DWORD WINAPI QENGetUseridPassword(LPSTR userName, LPSTR password, LPSTR newPassw
     provider.sharedUserName = record->userName;
     provider.sharedPassword = record->password;
     provider.sharedNewPassword = record->newPassword;
-    SharedRecordLock lock;
-    CopyFieldOut(userName, record->userName);
-    CopyFieldOut(password, record->password);
-    CopyFieldOut(newPassword, record->newPassword);
+    ReadSharedFields([&] {
+        CopyFieldOut(userName, record->userName);
+        CopyFieldOut(password, record->password);
+        CopyFieldOut(newPassword, record->newPassword);
+    });
     return 0;
 }
 

@@ -170,6 +170,54 @@ TEST_F(ServicesTest, AHolderThatDiesOrHangsNeverStopsTheCredentials)
     EXPECT_LT(GetTickCount() - start, 1000u);
 }
 
+/* A writer that died between its two advances of the fields' count: the
+ * next reader neither spins for ever nor waits; it takes the abandoned lock
+ * over, makes the count even again, and the readers after it read without
+ * the lock, even while another process holds it. */
+TEST_F(ServicesTest, AWriterThatDiesMidWriteStopsNoReader)
+{
+    auto fetch = provider_.Export<QENGetUseridPasswordEntry>(97);
+    std::strcpy(block_->userName, "ALICE");
+    std::strcpy(block_->password, "PALICE");
+    const LONG before = block_->fieldsSequence;
+    std::string output;
+    ASSERT_EQ(0u, RunProgram("\"" + BinDirectory() + "load_probe.exe\" diewriting", BinDirectory(), &output))
+        << output;
+    ASSERT_EQ(before + 1, block_->fieldsSequence) << "left odd";
+
+    char user[100], password[20], newPassword[20];
+    DWORD start = GetTickCount();
+    EXPECT_EQ(0u, fetch(user, password, newPassword));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_STREQ("ALICE", user);
+    EXPECT_STREQ("PALICE", password);
+    EXPECT_EQ(0, block_->fieldsSequence & 1) << "made even by the reader that took the lock over";
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION holder = {};
+    std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" holdlock 5000";
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               BinDirectory().c_str(), &startup, &holder));
+    HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, kSharedRecordLockName);
+    ASSERT_NE(nullptr, lock);
+    for (int i = 0; i < 200 && WaitForSingleObject(lock, 0) != WAIT_TIMEOUT; ++i) {
+        ReleaseMutex(lock);
+        Sleep(50);
+    }
+    CloseHandle(lock);
+    start = GetTickCount();
+    EXPECT_EQ(0u, fetch(user, password, newPassword));
+    EXPECT_LT(GetTickCount() - start, 500u) << "a reader does not wait for the lock's holder";
+    EXPECT_STREQ("ALICE", user);
+    TerminateProcess(holder.hProcess, 0);
+    WaitForSingleObject(holder.hProcess, 10000);
+    CloseHandle(holder.hThread);
+    CloseHandle(holder.hProcess);
+    std::memset(block_->userName, 0, sizeof(block_->userName));
+    std::memset(block_->password, 0, sizeof(block_->password));
+}
+
 TEST_F(ServicesTest, NullFarPointersArriveAsNull)
 {
     std::strcpy(block_->userName, "ALICE");

@@ -12,6 +12,9 @@
  *                                       password was not "P" + the user name read with it (torn)
  *   load_probe holdlock MS              take the provider's lock of the shared block's fields,
  *                                       print "held", sleep MS milliseconds and exit holding it
+ *   load_probe diewriting               as a writer of the shared block's fields would: take the
+ *                                       lock, advance the fields' sequence count, and exit
+ *                                       there, between the two advances, holding the lock
  *   load_probe callup USER COUNT        load ZORNET32.DLL and, COUNT times, have the 16-bit
  *                                       side fetch the credentials; exit 0 when every call
  *                                       answered 0 with user name USER
@@ -123,6 +126,20 @@ int HoldLock(DWORD milliseconds)
     return 0; /* still holding it: the lock is abandoned */
 }
 
+int DieWriting()
+{
+    HANDLE lock = CreateMutexA(nullptr, FALSE, kSharedRecordLockName);
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSharedRecordName);
+    if (lock == nullptr || mapping == nullptr || WaitForSingleObject(lock, 10000) != WAIT_OBJECT_0)
+        return 1;
+    auto *record = static_cast<SharedLogonRecord *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+    if (record == nullptr)
+        return 1;
+    InterlockedIncrement(&record->fieldsSequence);
+    std::printf("died writing\n");
+    return 0; /* the count odd, the lock abandoned */
+}
+
 int CallUp(const char *user, int count)
 {
     if (LoadLibraryA("ZORNET32.DLL") == nullptr) {
@@ -157,9 +174,11 @@ int main(int argc, char **argv)
         return Read(static_cast<DWORD>(std::atoi(argv[2])));
     if (argc == 3 && std::strcmp(argv[1], "holdlock") == 0)
         return HoldLock(static_cast<DWORD>(std::atoi(argv[2])));
+    if (argc == 2 && std::strcmp(argv[1], "diewriting") == 0)
+        return DieWriting();
     if (argc == 4 && std::strcmp(argv[1], "callup") == 0)
         return CallUp(argv[2], std::atoi(argv[3]));
     std::printf("usage: load_probe load LIBRARY | dump | logon USER PASSWORD DOMAIN | write USER MS | read MS"
-                " | holdlock MS | callup USER COUNT\n");
+                " | holdlock MS | diewriting | callup USER COUNT\n");
     return 3;
 }
