@@ -10,7 +10,10 @@
 ; Each answers DX:AX.
 ;
 ; Built three times more for the loading tests: ZORN1632_NO_CONNECT16,
-; ZORN1632_BAD_CHECKSUM, ZORN1632_NO_BLOCK.
+; ZORN1632_BAD_CHECKSUM, ZORN1632_NO_BLOCK; and once as the benchmark's twin
+; (ZORN1632_BENCH_TWIN): BENCHZ16.DLL, the same code under other names, the
+; 16-bit partner of BENCHATT.DLL, whose attach makes the provider's platform
+; calls without taking over the provider's own connection.
 
 %include "ne.inc"
 
@@ -20,11 +23,22 @@ ZORN1632_CHECKSUM equ 0x5A1632A3
 ZORN1632_CHECKSUM equ 0x5A1632A2
 %endif
 
+%ifdef ZORN1632_BENCH_TWIN
+%define MODULE16 'BENCHZ16'
+%define MODULE32 'BENCHATT'
+%define BLOCK32 'benchatt_ThunkData32'
+%else
+%define MODULE16 'ZORN1632'
+%define MODULE32 'ZORNET32'
+%define BLOCK32 'zorn1632_ThunkData32'
+%endif
+%strcat BLOCK16 MODULE16, '_THUNKDATA16'
+
         NE_HEADER
 ne_restab:
-        NE_NAME "ZORN1632", 0
+        NE_NAME MODULE16, 0
 %ifndef ZORN1632_NO_BLOCK
-        NE_NAME "ZORN1632_THUNKDATA16", 1
+        NE_NAME BLOCK16, 1
 %endif
 %ifndef ZORN1632_NO_CONNECT16
         NE_NAME "DLLENTRYPOINT", 2
@@ -101,11 +115,11 @@ fetch_into:
 ne_thunkconnect16:
         NE_FAR_SITE
 ne_module16:
-        db 'ZORN1632.DLL', 0
+        db MODULE16, '.DLL', 0
 ne_module32:
-        db 'ZORNET32.DLL', 0
+        db MODULE32, '.DLL', 0
 ne_block32:
-        db 'zorn1632_ThunkData32', 0
+        db BLOCK32, 0
 credentials:                            ; user name, password, new password
         times 140 db 0
         NE_SEGMENT_END data

@@ -7,6 +7,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
 /* One timed operation: called many times in a row with the same context. */
 typedef void (*Operation)(void *context);
@@ -30,6 +33,12 @@ Comparison Compare(const char *name, Operation operation, Operation baseline, vo
  * only once in a process. */
 double TimeOnce(Operation operation, void *context);
 
+/* A case's goal: its ratio at most this. One "*" in the name stands for any part. */
+struct Goal {
+    const char *name;
+    double      ratio;
+};
+
 /* Prints every result as a line and writes it to the CSV file. */
 class Report {
 public:
@@ -42,9 +51,13 @@ public:
     bool OpenCsv(const char *path);
     void Timing(const Comparison &comparison);
     void Bytes(const char *name, ULONGLONG bytes);
+    /* One line per timed case that has a goal, "goal CASE ratio=R goal=G met"
+     * (or "over"), then a summary line. */
+    void Goals(const Goal *goals, size_t count);
 
 private:
     FILE *csv_ = nullptr;
+    std::vector<std::pair<std::string, double>> ratios_;
 };
 
 /* The folder of bench.exe, where the build put every DLL, with its final backslash. */
@@ -53,6 +66,10 @@ void BinDirectory(char (&path)[MAX_PATH]);
 /* The cases. Each returns false only when it could not be set up at all. */
 bool RunFootprint(Report &report);       /* disk bytes, memory, first attach */
 bool RunAttachCases(Report &report);     /* repeated attach and detach */
+bool RunFirstAttachCases(Report &report); /* the first attach, each in a new process */
+/* bench.exe --first-attach LIBRARY: the first attach here, as the exit code
+ * in tenths of a microsecond (0: the library did not load). */
+int FirstAttachHere(const char *library);
 bool RunThunkCases(Report &report);      /* TORVEKThunk, each opcode */
 bool RunProviderCases(Report &report);   /* DomainLogon, NPGetPolicyPath */
 bool RunRegistryCases(Report &report);   /* ReadRegistry items 7 and 1 */

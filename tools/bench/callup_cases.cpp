@@ -6,8 +6,9 @@
  * bare call up, a routine of the same shape whose 32-bit target does nothing
  * (BENCHS16.DLL, BENCHSL.DLL). For QENGetUseridPassword a third line sets the
  * transition's own share, the call up less the service called directly,
- * against the bare call; item 7's registry walk is too long and too noisy for
- * a difference, and the refused request shows the share instead.
+ * against the bare call. Item 7 is also set against what it cannot avoid: the
+ * bare call up followed by the same registry walk (an attempt to open each of
+ * the 35 connection keys, A to Z and LPT1 to LPT9, none of which is there).
  */
 #include "bench.h"
 #include "router_entries.h"
@@ -27,6 +28,7 @@ struct CallUpCase {
     QENGetUseridPasswordEntry credentials;
     char             userName[100], password[20], newPassword[20];
     char             data[2048];
+    char             connectionKeys[35][32];
 };
 
 void CallRoutine(void *context)
@@ -41,6 +43,15 @@ void CallBare(void *context)
     CallUpCase *c = static_cast<CallUpCase *>(context);
     DWORD result;
     CallSixteenBitAt(c->bare, c->image, c->bytes, &result);
+}
+
+/* The bare call up, then the walk item 7 makes of the connection keys. */
+void CallBareAndWalk(void *context)
+{
+    CallBare(context);
+    CallUpCase *c = static_cast<CallUpCase *>(context);
+    for (const char *path : c->connectionKeys)
+        WalkValues(HKEY_CURRENT_USER, path);
 }
 
 void CallCredentialsDirectly(void *context)
@@ -111,6 +122,13 @@ bool RunCallUpCases(Report &report)
         c.routine = request;
         c.bare = nothing18;
         TimeService(report, "registryrequest_item7_callup", nullptr, &c);
+        for (int position = 0; position < 35; ++position) {
+            if (position < 26)
+                wsprintfA(c.connectionKeys[position], "NETWORK\\PERSISTENT\\%c", 'A' + position);
+            else
+                wsprintfA(c.connectionKeys[position], "NETWORK\\PERSISTENT\\LPT%d", position - 25);
+        }
+        report.Timing(Compare("registryrequest_item7_callup_vs_walk", CallRoutine, CallBareAndWalk, &c));
         const SHORT refused = 3; /* answered 5 at once, after the three far pointers were made flat */
         std::memcpy(c.image + 16, &refused, 2);
         TimeService(report, "registryrequest_refused_callup", nullptr, &c);

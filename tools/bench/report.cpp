@@ -41,9 +41,35 @@ void Report::Timing(const Comparison &c)
     std::printf("%s: median_ns=%.0f min_ns=%.0f baseline_ns=%.0f ratio=%.2f\n", c.name, c.medianNs,
                 c.minNs, c.baselineMedianNs, Ratio(c));
     std::fflush(stdout);
+    ratios_.emplace_back(c.name, Ratio(c));
     if (csv_ != nullptr)
         std::fprintf(csv_, "%s,%.0f,%.0f,%.0f,%.3f,%.0f,%lu,%lu,\n", c.name, c.medianNs, c.minNs,
                      c.baselineMedianNs, Ratio(c), c.baselineMinNs, c.iterations, c.repetitions);
+}
+
+void Report::Goals(const Goal *goals, size_t count)
+{
+    int met = 0, over = 0;
+    for (size_t g = 0; g < count; ++g) {
+        /* One "*" stands for any part of a name. */
+        const std::string wanted = goals[g].name;
+        const size_t star = wanted.find('*');
+        const std::string head = wanted.substr(0, star);
+        const std::string tail = star == std::string::npos ? "" : wanted.substr(star + 1);
+        for (const auto &[name, ratio] : ratios_) {
+            const bool matches = star == std::string::npos
+                                     ? name == wanted
+                                     : name.size() >= head.size() + tail.size() && name.compare(0, head.size(), head) == 0 &&
+                                           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+            if (!matches)
+                continue;
+            const bool ok = ratio <= goals[g].ratio;
+            std::printf("goal %s ratio=%.2f goal=%.2f %s\n", name.c_str(), ratio, goals[g].ratio, ok ? "met" : "over");
+            (ok ? met : over) += 1;
+        }
+    }
+    std::printf("goals: %d met, %d over (a report, not a test: a slow or noisy machine fails nothing)\n", met, over);
+    std::fflush(stdout);
 }
 
 void Report::Bytes(const char *name, ULONGLONG bytes)

@@ -1,19 +1,26 @@
 /*
  * TORVEKThunk, one case per opcode, called with the arguments the provider
- * passes; against the bare transition: TORVEK's seventh target, a 16-bit
- * entry that returns at once, called with no arguments the way ZORN3216
- * crosses on this platform (WOWCallback16Ex on Wine, the block's QT_Thunk
- * stub elsewhere). Every TORVEK entry is made to answer 0 at once in its
- * 16-bit code (its FORCEDANSWERS table), so what is left over is the bridge's
- * own work: the dispatch, the far pointers made and released around each
- * call, the argument image.
+ * passes; against the bare transition, and (_vs_maps) against what that
+ * opcode cannot avoid: the bare transition (TORVEK's
+ * seventh target, a 16-bit entry that returns at once, called with no
+ * arguments the way ZORN3216 crosses on this platform: WOWCallback16Ex on
+ * Wine, the block's QT_Thunk stub elsewhere) and, before it, one bare
+ * SMapLS_IP_EBP_n/SUnMapLS_IP_EBP_n pair for each pointer the opcode's call
+ * path turns into a far pointer. Every TORVEK entry is made to answer 0 at once
+ * in its 16-bit code (its FORCEDANSWERS table), so what is left over is the
+ * bridge's own work: the dispatch and the argument image.
  */
 #include "bench.h"
 #include "client_call.h"
 #include "sixteen_bit.h"
 
-namespace {
+extern "C" {
+void WINAPI BareMapPairs1(void *) asm("_BareMapPairs1");
+void WINAPI BareMapPairs3(void *, void *, void *) asm("_BareMapPairs3");
+void WINAPI BareMapPairs4(void *, void *, void *, void *) asm("_BareMapPairs4");
+}
 
+namespace {
 
 constexpr DWORD kReturnAtOnceTarget = 6;
 constexpr int kClientEntries = 6;
@@ -64,6 +71,30 @@ void CallBare(void *context)
     CallTargetBare(static_cast<ThunkCase *>(context)->block, kReturnAtOnceTarget);
 }
 
+/* The same, after the far pointers the opcode's call path makes and releases
+ * (bridge/client_calls.S). */
+void CallBareWithMaps(void *context)
+{
+    ThunkCase *c = static_cast<ThunkCase *>(context);
+    switch (c->opcode) {
+    case ClientLogon: /* user name, logon server, domain */
+        BareMapPairs3(c->user, c->server, c->domain);
+        break;
+    case ClientChangePassword: /* user name, old and new password, domain */
+        BareMapPairs4(c->user, c->oldPassword, c->newPassword, c->domain);
+        break;
+    case ClientGetHomeDirectory:
+        BareMapPairs1(c->directory);
+        break;
+    case ClientGetLogonServer:
+        BareMapPairs1(c->logonServer);
+        break;
+    default: /* no pointers */
+        break;
+    }
+    CallTargetBare(c->block, kReturnAtOnceTarget);
+}
+
 struct Opcode {
     DWORD       opcode;
     const char *caseName;
@@ -112,6 +143,9 @@ bool RunThunkCases(Report &report)
     for (const Opcode &opcode : kOpcodes) {
         c.opcode = opcode.opcode;
         report.Timing(Compare(opcode.caseName, CallThunk, CallBare, &c));
+        char name[96];
+        wsprintfA(name, "%s_vs_maps", opcode.caseName);
+        report.Timing(Compare(name, CallThunk, CallBareWithMaps, &c));
     }
     for (int entry = 0; entry < kClientEntries; ++entry)
         forced[entry] = 0;
