@@ -745,6 +745,13 @@ flush_line:
         mov word [D(line_end)], D(line)
         ret
 
+        ; Under QEMU's user-mode emulator a store into a host page that holds
+        ; translated code throws the page's translations away, at a cost of
+        ; hundreds of microseconds. Wine's loader puts the data segment right
+        ; after the code segment, and every notice writes into the data
+        ; segment: two pages of code segment (the code lies in the first) keep
+        ; them apart. On a real CPU it only costs the padding.
+        times 8192 - ($ - ne_code) db 0xCC
         NE_SEGMENT_END code
         NE_RELOCS_START code
         NE_RELOCS_END code
