@@ -137,32 +137,59 @@ TEST_F(ServicesTest, AReaderNeverSeesOneWritersUserWithAnothersPassword)
     std::memset(block_->password, 0, sizeof(block_->password));
 }
 
+/* Another process that takes the lock of the fields and holds it for
+ * holdMs, then dies holding it (load_probe holdlock); ended at the latest
+ * when this goes out of scope. */
+class LockHolder {
+public:
+    explicit LockHolder(DWORD holdMs)
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" holdlock " + std::to_string(holdMs);
+        if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, BinDirectory().c_str(),
+                            &startup, &process_))
+            return;
+        /* Until it holds the lock (a wait for it then times out), at most 10 s. */
+        HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, kSharedRecordLockName);
+        for (int i = 0; lock != nullptr && i < 200 && !holds_; ++i) {
+            holds_ = WaitForSingleObject(lock, 0) == WAIT_TIMEOUT;
+            if (!holds_) {
+                ReleaseMutex(lock);
+                Sleep(50);
+            }
+        }
+        if (lock != nullptr)
+            CloseHandle(lock);
+    }
+    ~LockHolder()
+    {
+        if (process_.hProcess == nullptr)
+            return;
+        TerminateProcess(process_.hProcess, 0);
+        WaitForSingleObject(process_.hProcess, 10000);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    LockHolder(const LockHolder &) = delete;
+    LockHolder &operator=(const LockHolder &) = delete;
+    bool Holds() const { return holds_; }
+
+private:
+    PROCESS_INFORMATION process_ = {};
+    bool holds_ = false;
+};
+
 TEST_F(ServicesTest, AHolderThatDiesOrHangsNeverStopsTheCredentials)
 {
     auto fetch = provider_.Export<QENGetUseridPasswordEntry>(97);
     char user[100], password[20], newPassword[20];
     for (DWORD holdMs : {1000u, 20000u}) { /* dies holding it; hangs holding it */
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION holder = {};
-        std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" holdlock " + std::to_string(holdMs);
-        ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   BinDirectory().c_str(), &startup, &holder));
-        /* Wait until it holds the lock: a fetch then has to wait for it. */
-        HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, kSharedRecordLockName);
-        ASSERT_NE(nullptr, lock);
-        for (int i = 0; i < 200 && WaitForSingleObject(lock, 0) != WAIT_TIMEOUT; ++i) {
-            ReleaseMutex(lock);
-            Sleep(50);
-        }
-        CloseHandle(lock);
+        LockHolder holder(holdMs);
+        ASSERT_TRUE(holder.Holds());
         const DWORD start = GetTickCount();
         EXPECT_EQ(0u, fetch(user, password, newPassword));
         EXPECT_LT(GetTickCount() - start, 10000u) << "held for " << holdMs << " ms";
-        TerminateProcess(holder.hProcess, 0);
-        WaitForSingleObject(holder.hProcess, 10000);
-        CloseHandle(holder.hThread);
-        CloseHandle(holder.hProcess);
     }
     /* Taken over once abandoned: the next fetch does not wait at all. */
     const DWORD start = GetTickCount();
@@ -193,27 +220,14 @@ TEST_F(ServicesTest, AWriterThatDiesMidWriteStopsNoReader)
     EXPECT_STREQ("PALICE", password);
     EXPECT_EQ(0, block_->fieldsSequence & 1) << "made even by the reader that took the lock over";
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION holder = {};
-    std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" holdlock 5000";
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               BinDirectory().c_str(), &startup, &holder));
-    HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, kSharedRecordLockName);
-    ASSERT_NE(nullptr, lock);
-    for (int i = 0; i < 200 && WaitForSingleObject(lock, 0) != WAIT_TIMEOUT; ++i) {
-        ReleaseMutex(lock);
-        Sleep(50);
+    {
+        LockHolder holder(5000);
+        ASSERT_TRUE(holder.Holds());
+        start = GetTickCount();
+        EXPECT_EQ(0u, fetch(user, password, newPassword));
+        EXPECT_LT(GetTickCount() - start, 500u) << "a reader does not wait for the lock's holder";
+        EXPECT_STREQ("ALICE", user);
     }
-    CloseHandle(lock);
-    start = GetTickCount();
-    EXPECT_EQ(0u, fetch(user, password, newPassword));
-    EXPECT_LT(GetTickCount() - start, 500u) << "a reader does not wait for the lock's holder";
-    EXPECT_STREQ("ALICE", user);
-    TerminateProcess(holder.hProcess, 0);
-    WaitForSingleObject(holder.hProcess, 10000);
-    CloseHandle(holder.hThread);
-    CloseHandle(holder.hProcess);
     std::memset(block_->userName, 0, sizeof(block_->userName));
     std::memset(block_->password, 0, sizeof(block_->password));
 }
