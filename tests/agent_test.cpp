@@ -9,6 +9,8 @@
 #include "machine_settings.h"
 #include "test_support.h"
 
+#include <optional>
+
 namespace {
 
 constexpr DWORD kStartMs = 90000;  /* the first window of a session is slow under emulation */
@@ -32,7 +34,11 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, RememberDomain("zordom"));
         ASSERT_EQ(ERROR_SUCCESS,
                   WriteSettingText(HKEY_CURRENT_USER, kConnectionKey, "RemotePath", "\\\\ZORSRV1\\DOCS"));
-        /* No process of an earlier test keeps the block (and a registration) alive. */
+        WaitUntilNoBlock();
+    }
+    /* No process of an earlier run keeps the block (and a registration) alive. */
+    static void WaitUntilNoBlock()
+    {
         for (int i = 0; i < 500 && SharedBlockExists(); ++i)
             Sleep(10);
     }
@@ -109,7 +115,11 @@ TEST_F(AgentTest, WorksInBothConnectionOrdersBeforeAndAfterTheBlockExists)
         SCOPED_TRACE(options);
         for (bool providerFirst : {false, true}) {
             SCOPED_TRACE(providerFirst ? "block first" : "program first");
-            Library early(providerFirst ? "ZORNET32.DLL" : "NOSUCH.DLL");
+            WaitUntilNoBlock();
+            std::optional<Library> early;
+            if (providerFirst)
+                early.emplace("ZORNET32.DLL");
+            EXPECT_EQ(providerFirst, SharedBlockExists());
             AgentProcess agent;
             Start(&agent, options);
             const std::vector<std::string> lines = agent.Lines();

@@ -17,7 +17,6 @@
 #include "scripted_typist.h"
 #include "simnet.h"
 #include "status_text.h"
-#include "zorn1632.h"
 #include "zornet32.h"
 
 #include <cstdarg>

@@ -10,11 +10,10 @@
  *   load_probe read MS                  load ZORNET32.DLL and read the credentials through
  *                                       QENGetUseridPassword for MS milliseconds; exit 2 when a
  *                                       password was not "P" + the user name read with it (torn)
- *   load_probe holdlock MS              take the provider's lock of the shared block's fields,
- *                                       print "held", sleep MS milliseconds and exit holding it
- *   load_probe diewriting               as a writer of the shared block's fields would: take the
- *                                       lock, advance the fields' sequence count, and exit
- *                                       there, between the two advances, holding the lock
+ *   load_probe holdlock MS [midwrite]   take the provider's lock of the shared block's fields
+ *                                       (midwrite: and advance their count, as a writer does
+ *                                       before its stores), print "held", sleep MS milliseconds
+ *                                       and exit holding it
  *   load_probe callup USER COUNT        load ZORNET32.DLL and, COUNT times, have the 16-bit
  *                                       side fetch the credentials; exit 0 when every call
  *                                       answered 0 with user name USER
@@ -115,29 +114,24 @@ int Read(DWORD milliseconds)
     return torn == 0 ? 0 : 2;
 }
 
-int HoldLock(DWORD milliseconds)
+int HoldLock(DWORD milliseconds, bool midWrite)
 {
     HANDLE lock = CreateMutexA(nullptr, FALSE, kSharedRecordLockName);
     if (lock == nullptr || WaitForSingleObject(lock, 10000) != WAIT_OBJECT_0)
         return 1;
+    if (midWrite) {
+        HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSharedRecordName);
+        auto *record = mapping != nullptr
+                           ? static_cast<SharedLogonRecord *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0))
+                           : nullptr;
+        if (record == nullptr)
+            return 1;
+        InterlockedIncrement(&record->fieldsSequence);
+    }
     std::printf("held\n");
     std::fflush(stdout);
     Sleep(milliseconds);
-    return 0; /* still holding it: the lock is abandoned */
-}
-
-int DieWriting()
-{
-    HANDLE lock = CreateMutexA(nullptr, FALSE, kSharedRecordLockName);
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSharedRecordName);
-    if (lock == nullptr || mapping == nullptr || WaitForSingleObject(lock, 10000) != WAIT_OBJECT_0)
-        return 1;
-    auto *record = static_cast<SharedLogonRecord *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
-    if (record == nullptr)
-        return 1;
-    InterlockedIncrement(&record->fieldsSequence);
-    std::printf("died writing\n");
-    return 0; /* the count odd, the lock abandoned */
+    return 0; /* still holding it: the lock is abandoned (and the count left odd) */
 }
 
 int CallUp(const char *user, int count)
@@ -172,13 +166,11 @@ int main(int argc, char **argv)
         return Write(argv[2], static_cast<DWORD>(std::atoi(argv[3])));
     if (argc == 3 && std::strcmp(argv[1], "read") == 0)
         return Read(static_cast<DWORD>(std::atoi(argv[2])));
-    if (argc == 3 && std::strcmp(argv[1], "holdlock") == 0)
-        return HoldLock(static_cast<DWORD>(std::atoi(argv[2])));
-    if (argc == 2 && std::strcmp(argv[1], "diewriting") == 0)
-        return DieWriting();
+    if ((argc == 3 || (argc == 4 && std::strcmp(argv[3], "midwrite") == 0)) && std::strcmp(argv[1], "holdlock") == 0)
+        return HoldLock(static_cast<DWORD>(std::atoi(argv[2])), argc == 4);
     if (argc == 4 && std::strcmp(argv[1], "callup") == 0)
         return CallUp(argv[2], std::atoi(argv[3]));
     std::printf("usage: load_probe load LIBRARY | dump | logon USER PASSWORD DOMAIN | write USER MS | read MS"
-                " | holdlock MS | diewriting | callup USER COUNT\n");
+                " | holdlock MS [midwrite] | callup USER COUNT\n");
     return 3;
 }

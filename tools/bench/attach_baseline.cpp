@@ -36,35 +36,58 @@ DWORD WINAPI AttachBaselineNothing(const BYTE * /*frame*/)
     return 0;
 }
 
+/* Gives back what attach obtained; safe on a partial attach, as the
+ * provider's. The bridge stays loaded once TORVEKThunk was found. */
+void Release(HINSTANCE instance)
+{
+    ThunkConnect32(&benchatt_ThunkData32, kBlock16Name, "BENCHZ16.DLL", "BENCHATT.DLL", instance, DLL_PROCESS_DETACH);
+    if (heap != nullptr)
+        HeapDestroy(heap);
+    if (view != nullptr)
+        UnmapViewOfFile(view);
+    if (mapping != nullptr)
+        CloseHandle(mapping);
+    if (lock != nullptr)
+        CloseHandle(lock);
+    heap = mapping = lock = nullptr;
+    view = nullptr;
+}
+
+BOOL Attach(HINSTANCE instance)
+{
+    heap = HeapCreate(0, 2048, 16384);
+    SetTargetTableOffset(&benchatt_ThunkData32, benchatt_targets, kBlock16Name, RunningOnWine());
+    if (!ThunkConnect32(&benchatt_ThunkData32, kBlock16Name, "BENCHZ16.DLL", "BENCHATT.DLL", instance,
+                        DLL_PROCESS_ATTACH))
+        return FALSE;
+    mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, "BENCHATTSM");
+    if (mapping == nullptr)
+        return FALSE;
+    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0);
+    if (view == nullptr)
+        return FALSE;
+    lock = CreateMutexA(nullptr, FALSE, "BENCHATTSM.FIELDS");
+    if (created)
+        ZeroMemory(view, kBlockSize);
+    HMODULE bridge = LoadLibraryA("ZORN3216.DLL");
+    if (bridge == nullptr)
+        return FALSE;
+    if (GetProcAddress(bridge, "TORVEKThunk") == nullptr) {
+        FreeLibrary(bridge);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        heap = HeapCreate(0, 2048, 16384);
-        SetTargetTableOffset(&benchatt_ThunkData32, benchatt_targets, kBlock16Name, RunningOnWine());
-        if (!ThunkConnect32(&benchatt_ThunkData32, kBlock16Name, "BENCHZ16.DLL", "BENCHATT.DLL", instance, reason))
-            return FALSE;
-        mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, "BENCHATTSM");
-        const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-        view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0) : nullptr;
-        if (view == nullptr)
-            return FALSE;
-        lock = CreateMutexA(nullptr, FALSE, "BENCHATTSM.FIELDS");
-        if (created)
-            ZeroMemory(view, kBlockSize);
-        HMODULE bridge = LoadLibraryA("ZORN3216.DLL");
-        return bridge != nullptr && GetProcAddress(bridge, "TORVEKThunk") != nullptr;
+    if (reason == DLL_PROCESS_ATTACH && !Attach(instance)) {
+        Release(instance);
+        return FALSE;
     }
-    if (reason == DLL_PROCESS_DETACH) {
-        ThunkConnect32(&benchatt_ThunkData32, kBlock16Name, "BENCHZ16.DLL", "BENCHATT.DLL", instance, reason);
-        if (heap != nullptr)
-            HeapDestroy(heap);
-        if (view != nullptr)
-            UnmapViewOfFile(view);
-        if (mapping != nullptr)
-            CloseHandle(mapping);
-        if (lock != nullptr)
-            CloseHandle(lock);
-    }
+    if (reason == DLL_PROCESS_DETACH)
+        Release(instance);
     return TRUE;
 }
 

@@ -1,6 +1,5 @@
 #include "agent_process.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -37,6 +36,11 @@ AgentProcess::~AgentProcess()
 bool AgentProcess::Start(const std::string &folder, const std::string &options, DWORD timeoutMs, std::string *error)
 {
     journal_ = JournalName();
+    if (journal_.empty() || journal_.size() > 127 || journal_.find(' ') != std::string::npos) {
+        *error = "no journal path the 16-bit program can take (at most 127 characters, no spaces): \"" + journal_ +
+                 "\"";
+        return false;
+    }
     std::string commandLine = "\"" + folder + "ZORAGENT.EXE\" " + journal_ + " " + options;
     std::vector<char> writable(commandLine.begin(), commandLine.end());
     writable.push_back('\0');

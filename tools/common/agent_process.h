@@ -20,7 +20,9 @@ public:
     AgentProcess &operator=(const AgentProcess &) = delete;
 
     /* Starts ZORAGENT.EXE from folder (with a trailing backslash) with its
-     * journal in the temporary folder and these options (/32, /r:HWND, /s:N),
+     * journal in the temporary folder (a path the 16-bit program reads up to
+     * its first space, at most 127 characters) and these options (/32,
+     * /r:HWND, /s:N),
      * and waits until it has registered its window or stopped. False, with
      * the reason in *error, when it did not register within timeoutMs. */
     bool Start(const std::string &folder, const std::string &options, DWORD timeoutMs, std::string *error);
@@ -35,9 +37,9 @@ public:
 
     /* Its window, as it registered it (the 16-bit handle). */
     HWND Window() const { return window_; }
-    /* Asks it to stop (WM_CLOSE) and waits for its "stopped" line and its
-     * end; kills it when it does not end within timeoutMs. True when it
-     * stopped by itself. */
+    /* Asks it to stop (WM_CLOSE: it ends its registration and journals
+     * "stopped") and waits for its process to end; kills it when it does not
+     * end within timeoutMs. True when it stopped by itself. */
     bool Stop(DWORD timeoutMs);
     /* Ends it at once, as a crash would: it does not end its registration. */
     void Kill();

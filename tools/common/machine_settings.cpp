@@ -153,8 +153,8 @@ DWORD UninstallProvider(std::string *log)
     const DWORD status = ApplyInstallFile("DefaultUninstall", SPINST_REGISTRY | SPINST_UNREGSVR, log);
     if (status != 0)
         return status;
-    std::string order;
-    if (ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "ProviderPath", &order)) {
+    std::string path, order;
+    if (ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "ProviderPath", &path)) {
         *log += "the provider's keys are still in the registry after the install file was applied\n";
         return ERROR_GEN_FAILURE;
     }
