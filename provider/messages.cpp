@@ -4,17 +4,15 @@
  */
 #include "provider_state.h"
 #include "resources/zornet32.h"
+#include "resources/help_ids.h"
 
-/* (control, help topic) pairs for both dialogs; a label and its field share a topic. */
+/* (control, help topic) pairs for both dialogs, closed by a pair of zeros. */
+#define HELP_PAIR(control, topic) control, topic,
 extern const DWORD HelpIdTable[] = {
-    IDC_USERNAME_LABEL,   3000, IDC_PASSWORD_LABEL,   3010, IDC_DOMAIN_LABEL,     3020,
-    IDC_USERNAME,         3000, IDC_PASSWORD,         3010, IDC_DOMAIN,           3020,
-    IDC_OLD_LABEL,        3050, IDC_NEW_LABEL,        3060, IDC_CONFIRM_LABEL,    3070,
-    IDC_OLD_PASSWORD,     3050, IDC_NEW_PASSWORD,     3060, IDC_CONFIRM_PASSWORD, 3070,
-    IDOK,                 3030, IDCANCEL,             3040,
-    IDC_LOGON_PROMPT,     3080, IDC_CHANGE_PROMPT,    3090, IDC_LOGON_ICON,       3100,
+    ZORNET32_HELP_TABLE(HELP_PAIR)
     0, 0,
 };
+#undef HELP_PAIR
 
 namespace {
 constexpr char kHelpFile[] = "ZORNET32.HLP";

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the demo need, from Debian's packages:
 # the i686 MinGW-w64 cross compiler, 32-bit Wine and Wine's own fonts, CMake,
-# GoogleTest's source, nasm (the 16-bit stand-ins), Xvfb and ImageMagick (make
-# screenshots). Where this machine's kernel cannot start 32-bit x86 programs
-# itself, 32-bit Wine runs under QEMU's user-mode emulator, registered with
-# binfmt_misc.
+# GoogleTest's source, nasm (the 16-bit stand-ins), Python (the help file's
+# writer), Xvfb and ImageMagick (make screenshots). Where this machine's
+# kernel cannot start 32-bit x86 programs itself, 32-bit Wine runs under
+# QEMU's user-mode emulator, registered with binfmt_misc.
 # Everything already present is skipped; safe to run again. Works as root.
 #
 # A package mirror part-way through a sync is survived: an index that fails to
@@ -15,7 +15,7 @@
 # saying what is missing and what to try.
 set -euo pipefail
 
-packages=(g++-mingw-w64-i686-posix wine wine32:i386 wine32-preloader:i386
+packages=(g++-mingw-w64-i686-posix wine wine32:i386 wine32-preloader:i386 python3
           cmake make googletest nasm xvfb xauth imagemagick fonts-wine)
 retry_pause=${ZOR_APT_RETRY_PAUSE:-30}
 
