@@ -1,0 +1,153 @@
+/*
+ * ZORNET32.HLP as the platform's help viewer reads it, asked the way the
+ * dialogs ask: every help id of the dialogs' table shows its topic, the
+ * contents command shows the contents topic, the contents topic's jumps reach
+ * their targets, the Index lists the keywords and leads to their topics, and
+ * an id the file does not have shows no topic and leaves nothing waiting. The ids come from the header the dialogs' table is built
+ * from; what each topic should say, from the help source (the writer's
+ * listing), never from the help file itself.
+ *
+ * Wine's viewer does not handle HELP_WM_HELP and HELP_CONTEXTMENU; it looks
+ * an id up for HELP_CONTEXT in the same map they use.
+ */
+#include "help_viewer.h"
+#include "zornet32.h"
+#include "help_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+#define HELP_PAIR(control, topic) {control, topic},
+constexpr DWORD kDialogTable[][2] = {ZORNET32_HELP_TABLE(HELP_PAIR)};
+#undef HELP_PAIR
+
+constexpr DWORD kShowWait = 60000;
+constexpr char kCaption[] = "ZOR Networks Client Help";
+
+class HelpViewerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string error;
+        listingRead = ReadHelpListing(kHelpListingName, &listing, &error);
+        listingError = error;
+    }
+
+    static void TearDownTestSuite() { QuitHelpViewer(); }
+
+    void SetUp() override { ASSERT_TRUE(listingRead) << listingError; }
+
+    /* Asks for a topic and waits until the main window shows the text; the
+     * first topic not shown ends the test (each costs the whole wait). */
+    static void ExpectShown(UINT command, DWORD data, const HelpListing::Topic &topic)
+    {
+        ASSERT_TRUE(AskHelpViewer(nullptr, kHelpFileName, command, data)) << "the viewer could not be asked";
+        std::string seen;
+        ASSERT_TRUE(WaitForHelpText(false, topic.text, kShowWait, &seen))
+            << "asked for " << topic.context << " (" << data << ")\n  expected: " << topic.text
+            << "\n  shown:    " << seen;
+    }
+
+    static HelpListing listing;
+    static bool listingRead;
+    static std::string listingError;
+};
+
+HelpListing HelpViewerTest::listing;
+bool HelpViewerTest::listingRead = false;
+std::string HelpViewerTest::listingError;
+
+TEST_F(HelpViewerTest, EveryHelpIdOfTheDialogsShowsItsTopic)
+{
+    std::set<DWORD> ids;
+    for (const auto &pair : kDialogTable)
+        ids.insert(pair[1]);
+    ASSERT_EQ(ids.size(), 11u) << "the dialogs' table names eleven topics";
+    for (DWORD id : ids) {
+        const HelpListing::Topic *topic = listing.ById(id);
+        ASSERT_NE(topic, nullptr) << "the help source has no topic for help id " << id;
+        ASSERT_NO_FATAL_FAILURE(ExpectShown(HELP_CONTEXT, id, *topic));
+    }
+    char caption[128] = "";
+    GetWindowTextA(FindHelpWindow(false), caption, sizeof(caption));
+    EXPECT_STREQ(caption, kCaption) << "the file's main window record names the window";
+}
+
+TEST_F(HelpViewerTest, ContentsCommandShowsTheContentsTopic)
+{
+    const HelpListing::Topic *contents = listing.ByContext(listing.contents);
+    ASSERT_NE(contents, nullptr);
+    ExpectShown(HELP_CONTENTS, 0, *contents);
+}
+
+TEST_F(HelpViewerTest, EveryJumpOfTheContentsReachesItsTarget)
+{
+    const HelpListing::Topic *contents = listing.ByContext(listing.contents);
+    ASSERT_NE(contents, nullptr);
+    int jumps = 0;
+    for (const HelpListing::Jump &jump : listing.jumps) {
+        if (jump.from != listing.contents)
+            continue;
+        ++jumps;
+        const HelpListing::Topic *target = listing.ByContext(jump.target);
+        ASSERT_NE(target, nullptr) << jump.target;
+        ASSERT_NO_FATAL_FAILURE(ExpectShown(HELP_CONTENTS, 0, *contents));
+        ASSERT_TRUE(ClickHelpText(FindHelpWindow(false), jump.before, jump.label)) << "no \"" << jump.label << "\" to click";
+        std::string seen;
+        ASSERT_TRUE(WaitForHelpText(false, target->text, kShowWait, &seen))
+            << "the jump \"" << jump.label << "\" should show " << jump.target << "\n  expected: "
+            << target->text << "\n  shown:    " << seen;
+    }
+    EXPECT_GE(jumps, 7) << "the contents topic leads to the dialogs' topics";
+}
+
+TEST_F(HelpViewerTest, TheIndexListsEveryKeywordAndLeadsToItsTopic)
+{
+    const HelpListing::Topic *contents = listing.ByContext(listing.contents);
+    ASSERT_NE(contents, nullptr);
+    ASSERT_NO_FATAL_FAILURE(ExpectShown(HELP_CONTENTS, 0, *contents));
+    for (const char *wanted : {"password", "domain", "logging on"}) {
+        HWND list = OpenHelpIndex(FindHelpWindow(false), kShowWait);
+        ASSERT_NE(list, nullptr) << "the viewer's Index did not open";
+        const std::vector<std::string> items = ListBoxItems(list);
+        std::set<std::string> shown(items.begin(), items.end()), expected;
+        for (const HelpListing::Keyword &keyword : listing.keywords)
+            expected.insert(keyword.keyword);
+        EXPECT_EQ(shown, expected) << "the Index lists the keywords of the help source";
+        int item = 0;
+        while (item < static_cast<int>(items.size()) && items[item] != wanted)
+            ++item;
+        ASSERT_LT(item, static_cast<int>(items.size())) << "no keyword \"" << wanted << "\"";
+        const HelpListing::Topic *target = nullptr;
+        for (const HelpListing::Keyword &keyword : listing.keywords)
+            if (keyword.keyword == wanted)
+                target = listing.ByContext(keyword.context);
+        ASSERT_NE(target, nullptr);
+        ChooseIndexEntry(list, item);
+        std::string seen;
+        ASSERT_TRUE(WaitForHelpText(false, target->text, kShowWait, &seen))
+            << "the keyword \"" << wanted << "\" should show " << target->context << "\n  shown: " << seen;
+    }
+}
+
+TEST_F(HelpViewerTest, AnIdTheFileDoesNotHaveShowsNoTopicAndLeavesNothingWaiting)
+{
+    QuitHelpViewer();
+    ASSERT_TRUE(AskHelpViewer(nullptr, kHelpFileName, HELP_CONTEXT, 2999));
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 5000) {
+        ASSERT_EQ(FindForeignDialog(), nullptr) << "the viewer left a message box waiting";
+        HWND shown = FindHelpWindow(false);
+        ASSERT_TRUE(shown == nullptr || HelpWindowText(shown).empty()) << HelpWindowText(shown);
+        Sleep(100);
+    }
+    /* The viewer still answers. */
+    const HelpListing::Topic *password = listing.ById(IDH_PASSWORD);
+    ASSERT_NE(password, nullptr);
+    ExpectShown(HELP_CONTEXT, IDH_PASSWORD, *password);
+}
+
+} // namespace
