@@ -1,7 +1,8 @@
 /*
  * The pictures of "make screenshots": every dialog and message box that an
  * interactive logon or a password change shows a user, brought up on the
- * simulated network and worked by the scripted typist.
+ * simulated network and worked by the scripted typist, and the help viewer
+ * showing each topic of the dialogs' help.
  *
  * Usage: screenshots.exe FOLDER (a Windows path). The program runs inside
  * Wine's virtual desktop and cannot see the X display itself, so each picture
@@ -11,13 +12,17 @@
  * Every picture taken is listed in FOLDER\pictures.txt ("NAME WIDTHxHEIGHT"),
  * and FOLDER\finished.txt says how many things were not as expected.
  */
+#include "help_ids.h"
+#include "help_viewer.h"
 #include "machine_settings.h"
 #include "router_entries.h"
 #include "scripted_typist.h"
 #include "simnet.h"
 #include "zornet32.h"
 
+#include <cctype>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -169,6 +174,47 @@ void RefusedPasswordChange(LONG status, UINT id, const char *name)
     typist.Run([&] { return change(&newLogon, &previous, 3); });
 }
 
+/* The help behind the dialogs as the platform's viewer shows it: the
+ * contents, and the topic of every help id of the dialogs' table, each
+ * checked to show its text before it is taken. */
+void HelpTopics()
+{
+    HelpListing listing;
+    std::string error;
+    if (!ReadHelpListing(kHelpListingName, &listing, &error)) {
+        Fail(error);
+        return;
+    }
+    auto shoot = [](UINT command, DWORD id, const HelpListing::Topic *topic, std::string name) {
+        std::string seen;
+        if (topic == nullptr) {
+            Fail("no help topic for " + name);
+        } else if (!AskHelpViewer(nullptr, kHelpFileName, command, id)) {
+            Fail("the help viewer could not be asked for " + name);
+        } else if (!WaitForHelpText(false, topic->text, 60000, &seen)) {
+            Fail(name + ": the help viewer shows \"" + seen.substr(0, 60) + "\"");
+        } else {
+            /* One size for every topic, room for the contents' first part. */
+            HWND viewer = FindHelpWindow(false);
+            SetWindowPos(viewer, HWND_TOP, 40, 30, 520, command == HELP_CONTENTS ? 520 : 160, 0);
+            Shoot(viewer, name.c_str());
+        }
+    };
+    shoot(HELP_CONTENTS, 0, listing.ByContext(listing.contents), "help-contents");
+#define HELP_PAIR(control, topic) topic,
+    const std::set<DWORD> ids = {ZORNET32_HELP_TABLE(HELP_PAIR)};
+#undef HELP_PAIR
+    for (DWORD id : ids) {
+        const HelpListing::Topic *topic = listing.ById(id);
+        std::string name = "help-" + std::to_string(id);
+        if (topic != nullptr)
+            for (char ch : topic->context.substr(3))   /* IDH_USER_NAME: -user-name */
+                name += ch == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        shoot(HELP_CONTEXT, id, topic, name);
+    }
+    QuitHelpViewer();
+}
+
 int CALLBACK NoteFont(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
 {
     *reinterpret_cast<bool *>(found) = true;
@@ -265,6 +311,8 @@ int main(int argc, char **argv)
         SimReset();
         FreeLibrary(provider);
     }
+
+    HelpTopics();
 
     std::fclose(manifest);
     if (std::FILE *finished = std::fopen((folder + "\\finished.txt").c_str(), "wb")) {
