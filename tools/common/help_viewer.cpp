@@ -198,10 +198,64 @@ std::string CollapseSpaces(const std::string &text)
     return out;
 }
 
-bool AskHelpViewer(HWND owner, const char *file, UINT command, ULONG_PTR data)
+namespace {
+
+struct Request {
+    HWND owner;
+    const char *file;
+    UINT command;
+    ULONG_PTR data;
+    BOOL answered;
+};
+
+DWORD WINAPI SendRequest(LPVOID parameter)
 {
-    if (WinHelpA(owner, file, command, data))
+    auto *request = static_cast<Request *>(parameter);
+    request->answered = WinHelpA(request->owner, request->file, request->command, request->data);
+    return 0;
+}
+
+/* Sends one request from a thread of its own: WinHelpA waits for the viewer
+ * to handle it, and a viewer that asks a question (a file it cannot find)
+ * does not answer until the question is. The question is answered No. */
+bool SendOnce(HWND owner, const char *file, UINT command, ULONG_PTR data, std::string *question)
+{
+    auto *request = new Request{owner, file, command, data, FALSE};
+    HANDLE thread = CreateThread(nullptr, 0, SendRequest, request, 0, nullptr);
+    if (thread == nullptr) {
+        delete request;
+        return false;
+    }
+    const DWORD start = GetTickCount();
+    bool refused = false;
+    while (WaitForSingleObject(thread, 50) == WAIT_TIMEOUT) {
+        if (HWND box = FindForeignDialog()) {
+            char text[512] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));  /* a message box's text */
+            if (question != nullptr)
+                *question = text;
+            PostMessageA(box, WM_COMMAND, IDNO, 0);
+            refused = true;
+        }
+        if (GetTickCount() - start > kStartWait) {
+            CloseHandle(thread);        /* the request stays with its thread */
+            return false;
+        }
+    }
+    CloseHandle(thread);
+    const bool answered = request->answered && !refused;
+    delete request;
+    return answered;
+}
+
+} // namespace
+
+bool AskHelpViewer(HWND owner, const char *file, UINT command, ULONG_PTR data, std::string *question)
+{
+    if (SendOnce(owner, file, command, data, question))
         return true;
+    if (question != nullptr && !question->empty())
+        return false;
     /* Started but not yet up when WinHelpA stopped looking: ask again once
      * its window exists. */
     const DWORD start = GetTickCount();
@@ -210,7 +264,7 @@ bool AskHelpViewer(HWND owner, const char *file, UINT command, ULONG_PTR data)
             return false;
         Pump(100);
     }
-    return WinHelpA(owner, file, command, data) != FALSE;
+    return SendOnce(owner, file, command, data, question);
 }
 
 HWND FindHelpWindow(bool popup)

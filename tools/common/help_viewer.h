@@ -49,8 +49,10 @@ std::string CollapseSpaces(const std::string &text);
 
 /* Asks the viewer for something (HELP_CONTEXT, HELP_CONTENTS, ...). Starts it
  * if it is not running and waits for it, longer than WinHelpA itself does:
- * under emulation the viewer's start can outlast WinHelpA's own wait. */
-bool AskHelpViewer(HWND owner, const char *file, UINT command, ULONG_PTR data);
+ * its start can outlast WinHelpA's own wait. A question the viewer asks
+ * instead (it cannot find the file) is answered No, its text goes to
+ * *question, and the request counts as refused. */
+bool AskHelpViewer(HWND owner, const char *file, UINT command, ULONG_PTR data, std::string *question = nullptr);
 
 /* The viewer's main window showing a topic, or a popup, if there is one. */
 HWND FindHelpWindow(bool popup);
