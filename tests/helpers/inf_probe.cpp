@@ -1,19 +1,29 @@
 /*
  * Reads the install file through the platform's setup API, as Windows 95's
- * network class installer and the setup API read it, and compares the
- * registry with it. One finding per line; exit 1 when there is any.
+ * network class installer and the setup API read it, compares the registry
+ * with it, and runs its sections as Windows 95 runs them. One finding per
+ * line; exit 1 when there is any.
  *   inf_probe check FILE      a Windows 95 network-client INF with every
- *                             section and key the class installer needs
- *   inf_probe installed FILE  every value of DefaultInstall's AddReg is in the
- *                             registry as written there; ProviderOrder names
- *                             ZORNET32 exactly once
- *   inf_probe removed FILE    none of them is left
- * The last two print the NT-style ProviderOrder as "ProviderOrder: TEXT".
+ *                             section and key the class installer needs, and
+ *                             the same files copied and deleted on every path
+ *   inf_probe installed FILE [SECTION]
+ *                             every value of SECTION's AddReg (DefaultInstall's
+ *                             when none is named) is in the registry as
+ *                             written there
+ *   inf_probe removed FILE [SECTION]
+ *                             none of them is left
+ *   inf_probe run FILE SECTION
+ *                             runs SECTION, exactly that one, as Windows 95's
+ *                             setup runs it (files from the INF's folder)
+ * installed and removed print the NT-style ProviderOrder as
+ * "ProviderOrder: TEXT", or "ProviderOrder: (none)" when there is no such value.
  */
 #include <windows.h>
 #include <setupapi.h>
 
 #include <cstdio>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,6 +66,33 @@ std::vector<std::string> Named(HINF inf, const std::string &section, const char 
         for (DWORD i = 1; i <= SetupGetFieldCount(&line); ++i)
             names.push_back(Field(&line, i));
     return names;
+}
+
+/* Calls visit(list, file) for each file of each list a section's CopyFiles or
+ * DelFiles names. */
+template <typename Visit>
+void ForEachFile(HINF inf, const std::string &section, const char *directive, Visit visit)
+{
+    for (const std::string &list : Named(inf, section, directive)) {
+        INFCONTEXT line;
+        for (BOOL ok = SetupFindFirstLineA(inf, list.c_str(), nullptr, &line); ok; ok = SetupFindNextLine(&line, &line))
+            visit(list, Field(&line, 1));
+    }
+}
+
+/* The files a section copies or deletes, by destination dirid from
+ * [DestinationDirs]: "10: A; 11: B C". */
+std::string FilesByFolder(HINF inf, const std::string &section, const char *directive)
+{
+    std::map<std::string, std::string> folders;
+    ForEachFile(inf, section, directive, [&](const std::string &list, const std::string &file) {
+        std::string &files = folders[Value(inf, "DestinationDirs", list.c_str())];
+        files += (files.empty() ? "" : " ") + file;
+    });
+    std::string text;
+    for (const auto &[folder, files] : folders)
+        text += (text.empty() ? "" : "; ") + folder + ": " + files;
+    return text;
 }
 
 struct RegistryLine {
@@ -109,6 +146,10 @@ void CheckNetworkClient(HINF inf)
     if (HasSection(inf, "ClassInstall"))
         Finding("a [ClassInstall] section: only the platform's own network INFs may have one");
 
+    /* The sections that install and remove the client: the setup API's, and
+     * those the Network control panel runs (Ndi\Install, Ndi\Remove). */
+    std::vector<std::string> installs = {"DefaultInstall", "DefaultInstall.NT"};
+    std::vector<std::string> removes = {"DefaultUninstall", "DefaultUninstall.NT"};
     INFCONTEXT maker;
     if (!SetupFindFirstLineA(inf, "Manufacturer", nullptr, &maker))
         Finding("no [Manufacturer] section");
@@ -137,9 +178,11 @@ void CheckNetworkClient(HINF inf)
                     deviceIdSet = text == deviceId;
                 if (line.key == "Ndi" && line.value == "HelpText")
                     helpText = !text.empty() && text.find('%') == std::string::npos;
-                if ((line.key == "Ndi\\Install" || line.key == "Ndi\\Remove") && line.value.empty() &&
-                    !HasSection(inf, text))
-                    Finding(line.key + " names [" + text + "], which is missing");
+                if ((line.key == "Ndi\\Install" || line.key == "Ndi\\Remove") && line.value.empty()) {
+                    if (!HasSection(inf, text))
+                        Finding(line.key + " names [" + text + "], which is missing");
+                    (line.key == "Ndi\\Install" ? installs : removes).push_back(text);
+                }
                 if (line.key == "Ndi\\Install" || line.key == "Ndi\\Remove")
                     interfaces.push_back(line.key);
                 if (line.key == "Ndi\\Interfaces" && !text.empty())
@@ -162,19 +205,23 @@ void CheckNetworkClient(HINF inf)
     for (const char *section : {"DefaultInstall", "DefaultUninstall", "DefaultInstall.NT", "DefaultUninstall.NT"})
         if (!HasSection(inf, section))
             Finding(std::string("no [") + section + "] section");
-    /* The three DLLs go to the system folder (11) and come out of it again. */
-    for (const auto &[section, directive] : {std::pair{"DefaultInstall", "CopyFiles"}, {"DefaultUninstall", "DelFiles"}}) {
-        std::string files;
-        for (const std::string &list : Named(inf, section, directive)) {
-            if (Value(inf, "DestinationDirs", list.c_str()) != "11")
-                Finding("[" + list + "] does not go to the system folder (11)");
-            INFCONTEXT line;
-            for (BOOL ok = SetupFindFirstLineA(inf, list.c_str(), nullptr, &line); ok; ok = SetupFindNextLine(&line, &line))
-                files += Field(&line, 1) + " ";
+    /* On every path the three DLLs go to the system folder (11) and the help
+     * file to the Windows folder (10), and come out of them again; every file
+     * is on the disk's list. */
+    const std::string expected = "10: ZORNET32.HLP; 11: ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL";
+    std::set<std::string> unlisted;
+    for (const auto &[sections, directive] : {std::pair{installs, "CopyFiles"}, {removes, "DelFiles"}})
+        for (const std::string &section : sections) {
+            const std::string files = FilesByFolder(inf, section, directive);
+            if (files != expected)
+                Finding("[" + section + "] " + directive + " has \"" + files + "\", not \"" + expected + "\"");
+            ForEachFile(inf, section, directive, [&](const std::string &, const std::string &file) {
+                if (Value(inf, "SourceDisksFiles", file.c_str()).empty())
+                    unlisted.insert(file);
+            });
         }
-        if (files != "ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL ")
-            Finding(std::string("[") + section + "] " + directive + " lists \"" + files + "\"");
-    }
+    for (const std::string &file : unlisted)
+        Finding(file + " is not in [SourceDisksFiles]");
     for (const RegistryLine &line : AddRegLines(inf, "DefaultInstall"))
         if (std::string(line.data.begin(), line.data.end()).find('%') != std::string::npos)
             Finding("an unresolved string in " + line.key + " " + line.value);
@@ -185,9 +232,12 @@ HKEY Root(const std::string &name)
     return name == "HKLM" ? HKEY_LOCAL_MACHINE : name == "HKCU" ? HKEY_CURRENT_USER : nullptr;
 }
 
-void CheckRegistry(HINF inf, bool installed)
+void CheckRegistry(HINF inf, bool installed, const std::string &section)
 {
-    for (const RegistryLine &line : AddRegLines(inf, "DefaultInstall")) {
+    const std::vector<RegistryLine> lines = AddRegLines(inf, section);
+    if (lines.empty())
+        Finding("[" + section + "] adds nothing to the registry");
+    for (const RegistryLine &line : lines) {
         const std::string name = line.root + "\\" + line.key + " " + line.value;
         HKEY key = nullptr;
         BYTE data[1024];
@@ -209,39 +259,70 @@ void CheckRegistry(HINF inf, bool installed)
     HKEY key = nullptr;
     char order[1024] = "";
     DWORD size = sizeof(order) - 1;
+    bool present = false;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\NetworkProvider\\Order", 0,
                       KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, "ProviderOrder", nullptr, nullptr, reinterpret_cast<BYTE *>(order), &size);
+        present = RegQueryValueExA(key, "ProviderOrder", nullptr, nullptr, reinterpret_cast<BYTE *>(order), &size) ==
+                  ERROR_SUCCESS;
         RegCloseKey(key);
     }
-    std::printf("ProviderOrder: %s\n", order);
-    if (installed) {
-        const std::string list = std::string(",") + order + ",";
-        const size_t first = list.find(",ZORNET32,");
-        if (first == std::string::npos || list.find(",ZORNET32,", first + 1) != std::string::npos)
-            Finding("ProviderOrder does not name ZORNET32 exactly once");
+    std::printf("ProviderOrder: %s\n", present ? order : "(none)");
+}
+
+/* The setup API's own queue callback, but a file that cannot be copied is a
+ * finding: Windows 95's setup would stop and ask for the disk. */
+UINT CALLBACK CopyErrorIsFinding(void *context, UINT notification, UINT_PTR param1, UINT_PTR param2)
+{
+    if (notification != SPFILENOTIFY_COPYERROR)
+        return SetupDefaultQueueCallbackA(context, notification, param1, param2);
+    const auto *paths = reinterpret_cast<const FILEPATHS_A *>(param1);
+    Finding(std::string("cannot copy ") + paths->Source + " to " + paths->Target + ": error " +
+            std::to_string(paths->Win32Error));
+    return FILEOP_SKIP;
+}
+
+/* Runs one section under exactly its name, as Windows 95's setup runs it: its
+ * files, registry and INI entries, but none of what only the NT-style setup
+ * API knows (RegisterDlls, UnregisterDlls, ProfileItems, BitReg, CopyINF). */
+void RunSection(HINF inf, const std::string &section)
+{
+    if (!HasSection(inf, section)) {
+        Finding("no [" + section + "] section");
+        return;
     }
+    constexpr UINT kWindows95 =
+        SPINST_ALL & ~(SPINST_REGSVR | SPINST_UNREGSVR | SPINST_PROFILEITEMS | SPINST_BITREG | SPINST_COPYINF);
+    void *context = SetupInitDefaultQueueCallback(nullptr);
+    if (!SetupInstallFromInfSectionA(nullptr, inf, section.c_str(), kWindows95, nullptr, nullptr, SP_COPY_NEWER,
+                                     CopyErrorIsFinding, context, nullptr, nullptr))
+        Finding("SetupInstallFromInfSectionA [" + section + "]: error " + std::to_string(GetLastError()));
+    SetupTermDefaultQueueCallback(context);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::printf("usage: inf_probe check|installed|removed FILE\n");
+    const std::string command = argc > 1 ? argv[1] : "";
+    const bool valid = (command == "check" && argc == 3) || (command == "run" && argc == 4) ||
+                       ((command == "installed" || command == "removed") && (argc == 3 || argc == 4));
+    if (!valid) {
+        std::printf("usage: inf_probe check FILE | installed|removed FILE [SECTION] | run FILE SECTION\n");
         return 2;
     }
-    const std::string command = argv[1];
     UINT errorLine = 0;
     HINF inf = SetupOpenInfFileA(argv[2], nullptr, INF_STYLE_WIN4, &errorLine);
     if (inf == INVALID_HANDLE_VALUE) {
         std::printf("SetupOpenInfFileA refused %s: error %lu, line %u\n", argv[2], GetLastError(), errorLine);
         return 1;
     }
+    const std::string section = argc == 4 ? argv[3] : "DefaultInstall";
     if (command == "check")
         CheckNetworkClient(inf);
+    else if (command == "run")
+        RunSection(inf, section);
     else
-        CheckRegistry(inf, command == "installed");
+        CheckRegistry(inf, command == "installed", section);
     SetupCloseInfFile(inf);
     std::printf("%d findings\n", findings);
     return findings == 0 ? 0 : 1;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs and uninstalls the client with its INF through Wine's own setup API
-# (rundll32 setupapi.dll,InstallHinfSection), each case in a fresh Wine prefix:
-# a copy of a pristine prefix that has the build's Wine settings and no
-# provider. Usage: install_test.sh BUILD
+# (rundll32 setupapi.dll,InstallHinfSection, which picks the .NT sections), and
+# runs the undecorated sections as Windows 95 runs them, each case in a fresh
+# Wine prefix: a copy of a pristine prefix that has the build's Wine settings
+# and no provider. Usage: install_test.sh BUILD
 #
 # Wine itself changes two things between the sessions of a prefix, and the
 # registry comparisons leave them out: the display driver's key
@@ -15,7 +16,8 @@ bin=$build/bin
 work=$build/install-tests
 template=$work/template
 probe=$work/probe
-system=drive_c/windows/system32
+windows=drive_c/windows
+system=$windows/system32
 failures=0
 case_name=setup
 
@@ -26,9 +28,10 @@ windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 quiet() { "$@" >/dev/null 2>&1 </dev/null; }
 
 # The pristine prefix, made once per build folder; the shipped files as they
-# go onto a disk (the three DLLs, ZORSETUP.DLL, ZORNET.INF: build/bin), and a
-# probe folder with the stand-ins of the network client, the platform's domain
-# validation and the simulated network, but none of the product.
+# go onto a disk (the three DLLs, the help file, ZORSETUP.DLL, ZORNET.INF:
+# build/bin), and a probe folder with the stand-ins of the network client, the
+# platform's domain validation and the simulated network, and what each help
+# topic should show, but none of the product.
 setup() {
   mkdir -p "$work"
   if [ ! -f "$template/.zor-settings" ]; then
@@ -42,7 +45,8 @@ setup() {
     ZOR_WINEPREFIX=$template "$scripts/wine-prefix.sh" stop "$build"
   fi
   rm -rf "$probe" && mkdir -p "$probe"
-  for f in wnet_probe.exe inf_probe.exe TORVEK.DLL ZORN1632.DLL QENTHUNK.DLL MSNET32.DLL SIMNET.DLL simnet.ini; do
+  for f in wnet_probe.exe inf_probe.exe help_probe.exe zornet32_help_topics.txt \
+           TORVEK.DLL ZORN1632.DLL QENTHUNK.DLL MSNET32.DLL SIMNET.DLL simnet.ini; do
     cp "$bin/$f" "$probe/" || return 1
   done
 }
@@ -69,9 +73,10 @@ end_prefix() {
 
 wine_in_probe() { (cd "$probe" && timeout 120 wine "$@" 2>/dev/null | tr -d '\r'; exit "${PIPESTATUS[0]}"); }
 
+inf=$(windows_path "$bin/ZORNET.INF")
+
 setup_api() { # SECTION
-  timeout 120 wine rundll32 setupapi.dll,InstallHinfSection "$1" 132 "$(windows_path "$bin/ZORNET.INF")" \
-    >/dev/null 2>&1 </dev/null
+  timeout 120 wine rundll32 setupapi.dll,InstallHinfSection "$1" 132 "$inf" >/dev/null 2>&1 </dev/null
 }
 
 install() { setup_api DefaultInstall || fail "InstallHinfSection DefaultInstall: exit status $?"; }
@@ -84,9 +89,15 @@ registry_export() { # FILE: the whole registry as text, without what Wine change
     awk '/^\[/ { skip = ($0 ~ /\\Control\\Video\\\{/) } !skip && !/^"DriverDateData"=/' > "$1"
 }
 
-system_folder() { (cd "$WINEPREFIX/$system" && find . -type f | sort); }
+# Every file of the Windows folder, the system folder's included.
+windows_folder() { (cd "$WINEPREFIX/$windows" && find . -type f | sort); }
 
-# The NT-style ProviderOrder as inf_probe last printed it.
+# One key of a registry export, its header and its values; nothing when absent.
+key_of() { # FILE KEY
+  KEY="[$2]" awk -v RS= 'BEGIN { key = ENVIRON["KEY"] } $0 == key || index($0, key "\n") == 1' "$1"
+}
+
+# The NT-style ProviderOrder as inf_probe last printed it ("(none)": no such value).
 order=""
 
 expect_same() { # WHAT BEFORE AFTER
@@ -96,34 +107,39 @@ expect_same() { # WHAT BEFORE AFTER
   fi
 }
 
-expect_installed() {
+# The files where they belong, each as build/bin has it; the registry as the
+# AddReg of the install section (DefaultInstall unless named) writes it.
+expect_installed() { # [SECTION]
   for dll in ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL; do
     cmp -s "$bin/$dll" "$WINEPREFIX/$system/$dll" || fail "$dll is not in the system folder"
   done
+  cmp -s "$bin/ZORNET32.HLP" "$WINEPREFIX/$windows/ZORNET32.HLP" || fail "ZORNET32.HLP is not in the Windows folder"
   [ ! -e "$WINEPREFIX/$system/ZORSETUP.DLL" ] || fail "ZORSETUP.DLL was copied into the system folder"
-  out=$(wine_in_probe inf_probe.exe installed "$(windows_path "$bin/ZORNET.INF")") ||
+  out=$(wine_in_probe inf_probe.exe installed "$inf" ${1:+"$1"}) ||
     fail "the registry is not as the install file writes it: $out"
   order=$(sed -n 's/^ProviderOrder: //p' <<<"$out")
 }
 
-expect_removed() {
+expect_removed() { # [SECTION]
   for dll in ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL; do
     [ ! -e "$WINEPREFIX/$system/$dll" ] || fail "$dll is still in the system folder"
   done
-  out=$(wine_in_probe inf_probe.exe removed "$(windows_path "$bin/ZORNET.INF")") ||
+  [ ! -e "$WINEPREFIX/$windows/ZORNET32.HLP" ] || fail "ZORNET32.HLP is still in the Windows folder"
+  out=$(wine_in_probe inf_probe.exe removed "$inf" ${1:+"$1"}) ||
     fail "entries of the install file are left: $out"
   order=$(sed -n 's/^ProviderOrder: //p' <<<"$out")
 }
 
 # The INF as the setup API reads it; install puts the files and the keys where
-# the router finds them and a silent logon works through the installed
-# provider; uninstall leaves the registry and the system folder as they were.
+# the router finds them, a silent logon works through the installed provider
+# and the help viewer finds the help file by its bare name; uninstall leaves
+# the registry and the Windows folder as they were.
 case_install_and_uninstall() {
   fresh_prefix install-uninstall || { fail "no prefix"; return; }
-  out=$(wine_in_probe inf_probe.exe check "$(windows_path "$bin/ZORNET.INF")") ||
+  out=$(wine_in_probe inf_probe.exe check "$inf") ||
     fail "the INF is not a complete Windows 95 network-client INF: $out"
   registry_export "$work/before.reg"
-  system_folder > "$work/before.files"
+  windows_folder > "$work/before.files"
 
   install
   expect_installed
@@ -134,13 +150,17 @@ case_install_and_uninstall() {
   grep -qi 'ZORNET32.DLL loaded from: C:\\windows\\system32\\ZORNET32.DLL' <<<"$out" ||
     fail "the router did not load the installed provider"
   grep -q 'NPLogon: 0$' <<<"$out" || fail "the silent logon through the installed provider failed"
+  # The dialogs name the help file without a folder: the viewer, started in a
+  # folder without it, finds the installed copy by itself.
+  out=$(wine_in_probe help_probe.exe zornet32_help_topics.txt 3010) ||
+    fail "the help viewer does not show the installed help file from another folder: $out"
 
   uninstall
   expect_removed
   registry_export "$work/after.reg"
-  system_folder > "$work/after.files"
+  windows_folder > "$work/after.files"
   expect_same "the registry" "$work/before.reg" "$work/after.reg"
-  expect_same "the system folder" "$work/before.files" "$work/after.files"
+  expect_same "the Windows folder" "$work/before.files" "$work/after.files"
   end_prefix
 }
 
@@ -181,7 +201,63 @@ case_twice() {
   end_prefix
 }
 
+# An INF deletes the provider's Order value, never the key that held it: Wine's
+# prefix has no such key, so the key stays, empty, with its parent, as on any
+# machine that had none. The comparison leaves out those two while empty.
+without_empty_order_keys() { # FILE
+  awk -v RS= -v ORS='\n\n' '
+    $0 != "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\NetworkProvider]" &&
+    $0 != "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\NetworkProvider\\Order]"' "$1"
+}
+
+# The undecorated sections as Windows 95 runs them, each under exactly its
+# name: the right-click Install's DefaultInstall and DefaultUninstall, then the
+# Network control panel's ZORNET.Install and ZORNET.Remove. They name no
+# ZORSETUP.DLL, so the INF alone must take everything out again. The prefix
+# first gets what a Windows 95 machine has before any network client: the
+# screen saver's password provider, which must stay exactly as it was.
+password_providers='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control\PwdProvider'
+case_windows95() {
+  fresh_prefix windows95 || { fail "no prefix"; return; }
+  printf '%s\r\n' REGEDIT4 '' "[$password_providers\\SCRSAVE]" '"ProviderPath"="password.cpl"' \
+    '"Description"="Windows Screen Saver"' '"ChangePassword"="PPChangePassword"' \
+    '"GetPasswordStatus"="PPGetPasswordStatus"' > "$work/screen-saver.reg"
+  quiet timeout 60 wine regedit /S "$(windows_path "$work/screen-saver.reg")"
+  registry_export "$work/before.reg"
+  windows_folder > "$work/before.files"
+  [ -n "$(key_of "$work/before.reg" "$password_providers\\SCRSAVE")" ] ||
+    fail "the screen saver's password provider is not in the prefix"
+
+  for sections in "DefaultInstall DefaultUninstall" "ZORNET.Install ZORNET.Remove"; do
+    set -- $sections
+    case_name="windows95 $1/$2"
+    out=$(wine_in_probe inf_probe.exe run "$inf" "$1") || fail "inf_probe run [$1]: $out"
+    expect_installed "$1"
+    [ "$order" = "(none)" ] || fail "the NT-style ProviderOrder was written: \"$order\""
+    out=$(wine_in_probe inf_probe.exe run "$inf" "$2") || fail "inf_probe run [$2]: $out"
+    expect_removed "$1"
+  done
+
+  case_name=windows95
+  registry_export "$work/after.reg"
+  windows_folder > "$work/after.files"
+  [ -z "$(key_of "$work/after.reg" "$password_providers\\ZORNET32")" ] ||
+    fail "the password provider PwdProvider\\ZORNET32 is still registered"
+  [ "$(key_of "$work/after.reg" "$password_providers\\SCRSAVE")" = \
+    "$(key_of "$work/before.reg" "$password_providers\\SCRSAVE")" ] ||
+    fail "the screen saver's password provider PwdProvider\\SCRSAVE was changed"
+  without_empty_order_keys "$work/before.reg" > "$work/before.cmp"
+  without_empty_order_keys "$work/after.reg" > "$work/after.cmp"
+  expect_same "the registry" "$work/before.cmp" "$work/after.cmp"
+  expect_same "the Windows folder" "$work/before.files" "$work/after.files"
+  end_prefix
+}
+
 start=$(date +%s)
+if [ ! -f "$bin/ZORNET32.HLP" ]; then
+  echo "FAIL: $bin/ZORNET32.HLP is missing: the install file copies it from beside itself"
+  exit 1
+fi
 if ! setup; then
   echo "FAIL: could not make the pristine prefix or the probe folder"
   exit 1
@@ -189,5 +265,6 @@ fi
 case_install_and_uninstall
 case_other_provider
 case_twice
+case_windows95
 echo "install tests: $failures failures, $(($(date +%s) - start)) s"
 [ $failures -eq 0 ]
