@@ -64,6 +64,7 @@ screenshots: build
 docs-pictures: screenshots
 	cp $(BUILD)/screenshots/logon-dialog.png docs/logon-dialog.png
 	cp $(BUILD)/screenshots/change-password-dialog-typed.png docs/change-password-dialog.png
+	cp $(BUILD)/screenshots/help-3010-password.png docs/help-password-topic.png
 
 clean:
 	rm -rf $(BUILD)
