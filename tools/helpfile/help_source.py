@@ -186,7 +186,7 @@ def read_help_source(path):
 
 
 def check(source, ids):
-    """Everything the writer needs, checked: topics, jumps, ids, texts."""
+    """Everything the writer relies on, checked: topics, jumps, ids, texts."""
     path = source.path
     names, hashes = {}, {}
     for topic in source.topics:
@@ -233,7 +233,6 @@ def check(source, ids):
     title, line = source.title
     if not title or len(encode(path, line, title, 'title')) > 50:
         raise SourceError(path, line, 'the help title is also the window caption: 1 to 50 characters')
-    return names
 
 
 def plain_text(runs):
