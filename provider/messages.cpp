@@ -15,7 +15,6 @@ extern const DWORD HelpIdTable[] = {
 #undef HELP_PAIR
 
 namespace {
-constexpr char kHelpFile[] = "ZORNET32.HLP";
 constexpr UINT kErrorStyle = MB_OK | MB_ICONHAND | MB_SYSTEMMODAL | MB_SETFOREGROUND; /* 0x00011010 */
 }
 
@@ -37,9 +36,9 @@ BOOL ShowContextHelp(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_HELP) {
         const auto *info = reinterpret_cast<const HELPINFO *>(lParam);
         if (info != nullptr && info->iContextType == HELPINFO_WINDOW)
-            WinHelpA(static_cast<HWND>(info->hItemHandle), kHelpFile, HELP_WM_HELP, table);
+            WinHelpA(static_cast<HWND>(info->hItemHandle), ZORNET32_HELP_FILE, HELP_WM_HELP, table);
     } else {
-        WinHelpA(reinterpret_cast<HWND>(wParam), kHelpFile, HELP_CONTEXTMENU, table);
+        WinHelpA(reinterpret_cast<HWND>(wParam), ZORNET32_HELP_FILE, HELP_CONTEXTMENU, table);
     }
     return TRUE;
 }

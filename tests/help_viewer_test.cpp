@@ -3,26 +3,21 @@
  * dialogs ask: every help id of the dialogs' table shows its topic, the
  * contents command shows the contents topic, the contents topic's jumps reach
  * their targets, the Index lists the keywords and leads to their topics, and
- * an id the file does not have shows no topic and leaves nothing waiting. The ids come from the header the dialogs' table is built
- * from; what each topic should say, from the help source (the writer's
- * listing), never from the help file itself.
+ * an id the file does not have shows no topic and leaves nothing waiting. The
+ * ids come from the header the dialogs' table is built from; what each topic
+ * should say, from the help source (the writer's listing), never from the
+ * help file itself.
  *
  * Wine's viewer does not handle HELP_WM_HELP and HELP_CONTEXTMENU; it looks
  * an id up for HELP_CONTEXT in the same map they use.
  */
 #include "help_viewer.h"
-#include "zornet32.h"
-#include "help_ids.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 namespace {
-
-#define HELP_PAIR(control, topic) {control, topic},
-constexpr DWORD kDialogTable[][2] = {ZORNET32_HELP_TABLE(HELP_PAIR)};
-#undef HELP_PAIR
 
 constexpr DWORD kShowWait = 60000;
 constexpr char kCaption[] = "ZOR Networks Client Help";
@@ -46,7 +41,7 @@ protected:
     {
         ASSERT_TRUE(AskHelpViewer(nullptr, kHelpFileName, command, data)) << "the viewer could not be asked";
         std::string seen;
-        ASSERT_TRUE(WaitForHelpText(false, topic.text, kShowWait, &seen))
+        ASSERT_TRUE(WaitForHelpText(topic.text, kShowWait, &seen))
             << "asked for " << topic.context << " (" << data << ")\n  expected: " << topic.text
             << "\n  shown:    " << seen;
     }
@@ -62,17 +57,13 @@ std::string HelpViewerTest::listingError;
 
 TEST_F(HelpViewerTest, EveryHelpIdOfTheDialogsShowsItsTopic)
 {
-    std::set<DWORD> ids;
-    for (const auto &pair : kDialogTable)
-        ids.insert(pair[1]);
-    ASSERT_EQ(ids.size(), 11u) << "the dialogs' table names eleven topics";
-    for (DWORD id : ids) {
+    for (DWORD id : DialogHelpIds()) {
         const HelpListing::Topic *topic = listing.ById(id);
         ASSERT_NE(topic, nullptr) << "the help source has no topic for help id " << id;
         ASSERT_NO_FATAL_FAILURE(ExpectShown(HELP_CONTEXT, id, *topic));
     }
     char caption[128] = "";
-    GetWindowTextA(FindHelpWindow(false), caption, sizeof(caption));
+    GetWindowTextA(FindHelpWindow(), caption, sizeof(caption));
     EXPECT_STREQ(caption, kCaption) << "the file's main window record names the window";
 }
 
@@ -95,9 +86,10 @@ TEST_F(HelpViewerTest, EveryJumpOfTheContentsReachesItsTarget)
         const HelpListing::Topic *target = listing.ByContext(jump.target);
         ASSERT_NE(target, nullptr) << jump.target;
         ASSERT_NO_FATAL_FAILURE(ExpectShown(HELP_CONTENTS, 0, *contents));
-        ASSERT_TRUE(ClickHelpText(FindHelpWindow(false), jump.before, jump.label)) << "no \"" << jump.label << "\" to click";
+        ASSERT_TRUE(ClickHelpText(FindHelpWindow(), jump.before, jump.label))
+            << "no \"" << jump.label << "\" to click";
         std::string seen;
-        ASSERT_TRUE(WaitForHelpText(false, target->text, kShowWait, &seen))
+        ASSERT_TRUE(WaitForHelpText(target->text, kShowWait, &seen))
             << "the jump \"" << jump.label << "\" should show " << jump.target << "\n  expected: "
             << target->text << "\n  shown:    " << seen;
     }
@@ -109,13 +101,14 @@ TEST_F(HelpViewerTest, TheIndexListsEveryKeywordAndLeadsToItsTopic)
     const HelpListing::Topic *contents = listing.ByContext(listing.contents);
     ASSERT_NE(contents, nullptr);
     ASSERT_NO_FATAL_FAILURE(ExpectShown(HELP_CONTENTS, 0, *contents));
+    std::set<std::string> expected;
+    for (const HelpListing::Keyword &keyword : listing.keywords)
+        expected.insert(keyword.keyword);
     for (const char *wanted : {"password", "domain", "logging on"}) {
-        HWND list = OpenHelpIndex(FindHelpWindow(false), kShowWait);
+        HWND list = OpenHelpIndex(FindHelpWindow(), kShowWait);
         ASSERT_NE(list, nullptr) << "the viewer's Index did not open";
         const std::vector<std::string> items = ListBoxItems(list);
-        std::set<std::string> shown(items.begin(), items.end()), expected;
-        for (const HelpListing::Keyword &keyword : listing.keywords)
-            expected.insert(keyword.keyword);
+        const std::set<std::string> shown(items.begin(), items.end());
         EXPECT_EQ(shown, expected) << "the Index lists the keywords of the help source";
         int item = 0;
         while (item < static_cast<int>(items.size()) && items[item] != wanted)
@@ -128,7 +121,7 @@ TEST_F(HelpViewerTest, TheIndexListsEveryKeywordAndLeadsToItsTopic)
         ASSERT_NE(target, nullptr);
         ChooseIndexEntry(list, item);
         std::string seen;
-        ASSERT_TRUE(WaitForHelpText(false, target->text, kShowWait, &seen))
+        ASSERT_TRUE(WaitForHelpText(target->text, kShowWait, &seen))
             << "the keyword \"" << wanted << "\" should show " << target->context << "\n  shown: " << seen;
     }
 }
@@ -140,7 +133,7 @@ TEST_F(HelpViewerTest, AnIdTheFileDoesNotHaveShowsNoTopicAndLeavesNothingWaiting
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 5000) {
         ASSERT_EQ(FindForeignDialog(), nullptr) << "the viewer left a message box waiting";
-        HWND shown = FindHelpWindow(false);
+        HWND shown = FindHelpWindow();
         ASSERT_TRUE(shown == nullptr || HelpWindowText(shown).empty()) << HelpWindowText(shown);
         Sleep(100);
     }

@@ -13,6 +13,9 @@
 #ifndef ZORNET32_HELP_IDS
 #define ZORNET32_HELP_IDS
 
+/* The help file, named without a folder: the help viewer finds it. */
+#define ZORNET32_HELP_FILE "ZORNET32.HLP"
+
 #define IDH_USER_NAME        3000
 #define IDH_PASSWORD         3010
 #define IDH_DOMAIN           3020

@@ -33,7 +33,7 @@ int main(int argc, char **argv)
     }
     std::string seen, question;
     const bool shown = AskHelpViewer(nullptr, kHelpFileName, HELP_CONTEXT, id, &question) &&
-                       WaitForHelpText(false, topic->text, 60000, &seen);
+                       WaitForHelpText(topic->text, 60000, &seen);
     if (!question.empty())
         std::printf("help_probe: the viewer asked (answered No): %s\n", question.c_str());
     QuitHelpViewer();

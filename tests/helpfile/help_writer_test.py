@@ -8,6 +8,7 @@ ZOR_SOURCE set to the repository's folder, or run from within it.
 """
 import os
 import random
+import struct
 import sys
 import tempfile
 import unittest
@@ -102,6 +103,36 @@ class Refusals(unittest.TestCase):
         self.assertRefused('help.txt', line_of(self.source, '@title xxx'), 'a title has 1 to 127 characters')
         self.source = original.replace('@topic IDH_DOMAIN', '@topic IDH-DOMAIN')
         self.assertRefused('help.txt', line_of(self.source, '@topic IDH-DOMAIN'), "letters, digits, '.' and '_' only")
+
+
+class TopicBlocks(unittest.TestCase):
+    def test_topics_past_the_first_block_are_where_a_reader_looks(self):
+        """More topics than one compressed block holds, walked as the readers
+        walk |TOPIC: each block expanded on its own, from position 12 along
+        NextBlock, counting each paragraph's TopicLength within its block."""
+        words = random.Random(3)
+        topics = [hlp_format.Topic(b'Topic %d' % n, [hlp_format.Paragraph(
+            [('text', b' '.join(b'%x' % words.getrandbits(24) for _ in range(60)))])] * 3)
+            for n in range(40)]
+        data, offsets = hlp_format.topic_file(topics)
+        blocks = [data[at:at + hlp_format.TOPIC_BLOCK_SIZE] for at in range(0, len(data), hlp_format.TOPIC_BLOCK_SIZE)]
+        self.assertGreater(len(blocks), 2)
+        expanded = [hlp_format.lz77_expand(block[12:]) for block in blocks]
+        found, pos, chars, previous_block = [], 12, 0, 0
+        while pos != hlp_format.NONE:
+            block, at = divmod(pos - 12, hlp_format.DECOMPRESS_SIZE)
+            if block != previous_block:
+                self.assertEqual(int.from_bytes(blocks[block][4:8], 'little'), pos, 'FirstTopicLink')
+                chars, previous_block = 0, block
+            size, length2, _, next_pos, length1, kind = struct.unpack_from('<IIIIIB', expanded[block], at)
+            self.assertLessEqual(at + size, hlp_format.DECOMPRESS_SIZE, 'a link crosses its block')
+            if kind == hlp_format.RECORD_TOPIC_HEADER:
+                title = expanded[block][at + length1:at + size].rstrip(b'\0')
+                found.append((title, block * 0x8000 + chars))
+            else:
+                chars += length2
+            pos = next_pos
+        self.assertEqual(found, [(t.title, o) for t, o in zip(topics, offsets)])
 
 
 class Compression(unittest.TestCase):

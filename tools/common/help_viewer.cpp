@@ -1,6 +1,6 @@
 /*
  * The platform's help viewer driven from outside. Wine's viewer keeps every
- * window in the class MS_WINHELP (popups with WS_POPUP) and shows a topic's
+ * window in the class MS_WINHELP (its popups with WS_POPUP) and shows a topic's
  * text in a RichEdit child with the id 0x701; WM_GETTEXT and EM_POSFROMCHAR
  * in its RichEdit 1.0 form (a character index, coordinates returned) work
  * across processes.
@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -44,22 +45,14 @@ std::vector<std::string> SplitTabs(const std::string &line)
     }
 }
 
-struct Search {
-    bool popup;
-    HWND found;
-};
-
-BOOL CALLBACK FindViewerWindow(HWND window, LPARAM lParam)
+BOOL CALLBACK FindMainViewerWindow(HWND window, LPARAM lParam)
 {
-    auto *search = reinterpret_cast<Search *>(lParam);
     char className[32] = "";
     GetClassNameA(window, className, sizeof(className));
-    if (std::strcmp(className, "MS_WINHELP") != 0 || !IsWindowVisible(window))
+    if (std::strcmp(className, "MS_WINHELP") != 0 || !IsWindowVisible(window) ||
+        (GetWindowLongA(window, GWL_STYLE) & WS_POPUP) != 0 || GetDlgItem(window, kTextControl) == nullptr)
         return TRUE;
-    const bool popup = (GetWindowLongA(window, GWL_STYLE) & WS_POPUP) != 0;
-    if (popup != search->popup || GetDlgItem(window, kTextControl) == nullptr)
-        return TRUE;
-    search->found = window;
+    *reinterpret_cast<HWND *>(lParam) = window;
     return FALSE;
 }
 
@@ -129,6 +122,14 @@ BOOL CALLBACK FindIndexList(HWND window, LPARAM lParam)
 }
 
 } // namespace
+
+std::vector<DWORD> DialogHelpIds()
+{
+#define HELP_PAIR(control, topic) topic,
+    const std::set<DWORD> ids = {ZORNET32_HELP_TABLE(HELP_PAIR)};
+#undef HELP_PAIR
+    return {ids.begin(), ids.end()};
+}
 
 const HelpListing::Topic *HelpListing::ByContext(const std::string &context) const
 {
@@ -267,11 +268,11 @@ bool AskHelpViewer(HWND owner, const char *file, UINT command, ULONG_PTR data, s
     return SendOnce(owner, file, command, data, question);
 }
 
-HWND FindHelpWindow(bool popup)
+HWND FindHelpWindow()
 {
-    Search search = {popup, nullptr};
-    EnumWindows(FindViewerWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumWindows(FindMainViewerWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 std::string HelpWindowText(HWND window)
@@ -279,11 +280,11 @@ std::string HelpWindowText(HWND window)
     return CollapseSpaces(RawText(window));
 }
 
-bool WaitForHelpText(bool popup, const std::string &expected, DWORD milliseconds, std::string *seen)
+bool WaitForHelpText(const std::string &expected, DWORD milliseconds, std::string *seen)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND window = FindHelpWindow(popup);
+        HWND window = FindHelpWindow();
         *seen = window != nullptr ? HelpWindowText(window) : "(no window)";
         if (*seen == expected)
             return true;

@@ -12,11 +12,16 @@
 
 #include <windows.h>
 
+#include "help_ids.h"
+
 #include <string>
 #include <vector>
 
-constexpr char kHelpFileName[] = "ZORNET32.HLP";
+constexpr char kHelpFileName[] = ZORNET32_HELP_FILE;
 constexpr char kHelpListingName[] = "zornet32_help_topics.txt";
+
+/* The help ids the dialogs' table names, each once, in ascending order. */
+std::vector<DWORD> DialogHelpIds();
 
 struct HelpListing {
     struct Topic {
@@ -54,15 +59,15 @@ std::string CollapseSpaces(const std::string &text);
  * *question, and the request counts as refused. */
 bool AskHelpViewer(HWND owner, const char *file, UINT command, ULONG_PTR data, std::string *question = nullptr);
 
-/* The viewer's main window showing a topic, or a popup, if there is one. */
-HWND FindHelpWindow(bool popup);
+/* The viewer's main window showing a topic, if there is one. */
+HWND FindHelpWindow();
 
 /* The text of the topic a viewer window shows, blanks collapsed. */
 std::string HelpWindowText(HWND window);
 
-/* Waits until a viewer window (main or popup) shows exactly this text
- * (blanks collapsed); *seen receives the last text seen. */
-bool WaitForHelpText(bool popup, const std::string &expected, DWORD milliseconds, std::string *seen);
+/* Waits until the viewer's main window shows exactly this text (blanks
+ * collapsed); *seen receives the last text seen. */
+bool WaitForHelpText(const std::string &expected, DWORD milliseconds, std::string *seen);
 
 /* Clicks the middle of label where it follows before in the window's text. */
 bool ClickHelpText(HWND window, const std::string &before, const std::string &label);

@@ -97,8 +97,7 @@ class HelpSource:
 
 
 def encode(path, line, text, what):
-    """Text as the file holds it: Windows-1252, no control characters, no
-    braces or bars outside a jump."""
+    """Text as the file holds it: Windows-1252, no control characters."""
     for ch in text:
         if ord(ch) < 0x20 or ch == '\x7f':
             raise SourceError(path, line, '%s: control character %r cannot be shown' % (what, ch))

@@ -12,7 +12,6 @@
  * Every picture taken is listed in FOLDER\pictures.txt ("NAME WIDTHxHEIGHT"),
  * and FOLDER\finished.txt says how many things were not as expected.
  */
-#include "help_ids.h"
 #include "help_viewer.h"
 #include "machine_settings.h"
 #include "router_entries.h"
@@ -22,7 +21,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -191,20 +189,17 @@ void HelpTopics()
             Fail("no help topic for " + name);
         } else if (!AskHelpViewer(nullptr, kHelpFileName, command, id)) {
             Fail("the help viewer could not be asked for " + name);
-        } else if (!WaitForHelpText(false, topic->text, 60000, &seen)) {
+        } else if (!WaitForHelpText(topic->text, 60000, &seen)) {
             Fail(name + ": the help viewer shows \"" + seen.substr(0, 60) + "\"");
         } else {
             /* One size for every topic, room for the contents' first part. */
-            HWND viewer = FindHelpWindow(false);
+            HWND viewer = FindHelpWindow();
             SetWindowPos(viewer, HWND_TOP, 40, 30, 520, command == HELP_CONTENTS ? 520 : 160, 0);
             Shoot(viewer, name.c_str());
         }
     };
     shoot(HELP_CONTENTS, 0, listing.ByContext(listing.contents), "help-contents");
-#define HELP_PAIR(control, topic) topic,
-    const std::set<DWORD> ids = {ZORNET32_HELP_TABLE(HELP_PAIR)};
-#undef HELP_PAIR
-    for (DWORD id : ids) {
+    for (DWORD id : DialogHelpIds()) {
         const HelpListing::Topic *topic = listing.ById(id);
         std::string name = "help-" + std::to_string(id);
         if (topic != nullptr)
