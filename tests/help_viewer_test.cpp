@@ -2,11 +2,11 @@
  * ZORNET32.HLP as the platform's help viewer reads it, asked the way the
  * dialogs ask: every help id of the dialogs' table shows its topic, the
  * contents command shows the contents topic, the contents topic's jumps reach
- * their targets, the Index lists the keywords and leads to their topics, and
- * an id the file does not have shows no topic and leaves nothing waiting. The
- * ids come from the header the dialogs' table is built from; what each topic
- * should say, from the help source (the writer's listing), never from the
- * help file itself.
+ * their targets, every topic opens by its name, the Index lists the keywords
+ * and leads to their topics, and an id the file does not have shows no topic
+ * and leaves nothing waiting. The ids come from the header the dialogs'
+ * table is built from; what each topic should say, from the help source (the
+ * writer's listing), never from the help file itself.
  *
  * Wine's viewer does not handle HELP_WM_HELP and HELP_CONTEXTMENU; it looks
  * an id up for HELP_CONTEXT in the same map they use.
@@ -123,6 +123,29 @@ TEST_F(HelpViewerTest, TheIndexListsEveryKeywordAndLeadsToItsTopic)
         std::string seen;
         ASSERT_TRUE(WaitForHelpText(target->text, kShowWait, &seen))
             << "the keyword \"" << wanted << "\" should show " << target->context << "\n  shown: " << seen;
+    }
+}
+
+/* A jump in the file names its target by a hash the writer computed; the
+ * viewer's "-i NAME" option computes it itself from the topic's name. */
+TEST_F(HelpViewerTest, EveryTopicNameOpensItsTopicByTheViewersOwnHash)
+{
+    for (const HelpListing::Topic &topic : listing.topics) {
+        QuitHelpViewer();
+        std::string command = "winhlp32.exe -i " + topic.context + " " + kHelpFileName;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process))
+            << command << ": " << GetLastError();
+        CloseHandle(process.hThread);
+        std::string seen;
+        const bool shown = WaitForHelpText(topic.text, kShowWait, &seen);
+        QuitHelpViewer();
+        WaitForSingleObject(process.hProcess, kShowWait);
+        CloseHandle(process.hProcess);
+        ASSERT_TRUE(shown) << command << "\n  expected: " << topic.text << "\n  shown:    " << seen;
     }
 }
 
