@@ -106,6 +106,12 @@ class Refusals(unittest.TestCase):
         self.assertRefused('help.txt', line_of(self.source, '@title xxx'), 'a title has 1 to 127 characters')
         self.source = original.replace('@topic IDH_DOMAIN', '@topic IDH-DOMAIN')
         self.assertRefused('help.txt', line_of(self.source, '@topic IDH-DOMAIN'), "letters, digits, '.' and '_' only")
+        # more keywords than the Index's one page holds: the source as a whole is named
+        self.source = original.replace('@keywords user name', '@keywords ' + '; '.join('word %d' % n for n in range(300)))
+        status, message, written = self.write()
+        self.assertEqual((status, written), (1, False), message)
+        self.assertTrue(message.startswith(os.path.join(self.folder.name, 'help.txt') + ': '), message)
+        self.assertIn('keywords', message)
 
 
 class TopicBlocks(unittest.TestCase):

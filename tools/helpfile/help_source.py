@@ -193,9 +193,12 @@ def check(source, ids):
             raise SourceError(path, topic.line, 'topic %s is already defined on line %d'
                               % (topic.name, names[topic.name].line))
         value = context_hash(topic.name)
-        if value in hashes or value == 0:
+        if value == 0:
+            raise SourceError(path, topic.line, 'topic %s hashes to 0, which a reader takes for the '
+                              'contents topic; rename it' % topic.name)
+        if value in hashes:
             raise SourceError(path, topic.line, 'topic %s hashes like %s; rename one'
-                              % (topic.name, hashes.get(value, 'nothing')))
+                              % (topic.name, hashes[value]))
         names[topic.name], hashes[value] = topic, topic.name
         if topic.name.startswith('IDH_') and topic.name not in ids.numbers:
             raise SourceError(path, topic.line, '%s is not a help id of %s' % (topic.name, ids.path))

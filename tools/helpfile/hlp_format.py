@@ -188,13 +188,14 @@ def lz77_expand(data):
 
 # --- B+ trees ---------------------------------------------------------------
 
-def btree(entries, page_size, structure, flags=0x0002):
+def btree(what, entries, page_size, structure, flags=0x0002):
     """A B+ tree of one leaf page (the root): every table here is small.
-    entries are the leaf entries' bytes, already in the tree's order."""
+    entries are the leaf entries' bytes, already in the tree's order; what
+    names them for a refusal."""
     body = b''.join(entries)
     if 8 + len(body) > page_size:
-        raise FormatError("%d entries (%d bytes) do not fit one %d-byte B+ tree page"
-                          % (len(entries), len(body), page_size))
+        raise FormatError("%d %s (%d bytes) do not fit the one %d-byte page of their table"
+                          % (len(entries), what, len(body), page_size))
     header = struct.pack('<HHH16shhhhhhi', BTREE_MAGIC, flags, page_size,
                          structure.encode('ascii'), 0, 0, 0, -1, 1, 1, len(entries))
     page = struct.pack('<Hhhh', page_size - 8 - len(body), len(entries), -1, -1) + body
@@ -394,7 +395,7 @@ def font_file(face, fonts):
 
 def context_file(names_to_offsets):
     entries = sorted((context_hash(name), offset) for name, offset in names_to_offsets)
-    return btree([struct.pack('<iI', h, offset) for h, offset in entries], 2048, 'L4')
+    return btree('topic names', [struct.pack('<iI', h, offset) for h, offset in entries], 2048, 'L4')
 
 
 def ctxomap_file(ids_to_offsets):
@@ -404,7 +405,7 @@ def ctxomap_file(ids_to_offsets):
 
 def title_file(offsets_to_titles):
     entries = sorted(offsets_to_titles)
-    return btree([u32(o) + t + b'\0' for o, t in entries], 2048, 'Lz')
+    return btree('topic titles', [u32(o) + t + b'\0' for o, t in entries], 2048, 'Lz')
 
 
 def keyword_files(keywords):
@@ -416,7 +417,7 @@ def keyword_files(keywords):
         entries.append(keyword + b'\0' + u16(len(offsets)) + u32(len(data)))
         data += b''.join(u32(o) for o in offsets)
     kwmap = u16(1) + struct.pack('<IH', 0, 0)
-    return btree(entries, 2048, 'F24'), data, kwmap
+    return btree('keywords', entries, 2048, 'F24'), data, kwmap
 
 
 # --- The file system --------------------------------------------------------
@@ -435,8 +436,8 @@ def help_file(files):
     for name in names:
         offsets[name] = 16 + len(body)
         body += internal_file(files[name])
-    directory = internal_file(btree([name.encode('ascii') + b'\0' + u32(offsets[name])
-                                     for name in names], 1024, 'z4', flags=0x0402))
+    entries = [name.encode('ascii') + b'\0' + u32(offsets[name]) for name in names]
+    directory = internal_file(btree('internal files', entries, 1024, 'z4', flags=0x0402))
     directory_start = 16 + len(body)
     total = directory_start + len(directory)
     return struct.pack('<IiiI', FILE_MAGIC, directory_start, -1, total) + body + directory

@@ -11,7 +11,8 @@ Windows-1252):
     keyword   KEYWORD  CONTEXT
     jump      FROM-CONTEXT  LABEL  TARGET-CONTEXT  TEXT-BEFORE-IT-IN-ITS-PARAGRAPH
 
-A refusal prints "FILE:LINE: what is wrong" and exits with status 1; no
+A refusal prints "FILE:LINE: what is wrong" ("SOURCE: what is wrong" when
+the source as a whole does not fit the format) and exits with status 1; no
 output file is left behind then.
 """
 import os
@@ -98,8 +99,13 @@ def main(argv):
         ids = read_help_ids(argv[1])
         source = read_help_source(argv[2])
         data = build(ids, source)
-    except (SourceError, hlp.FormatError) as error:
-        print('%s' % error, file=sys.stderr)
+    except SourceError as error:
+        print(error, file=sys.stderr)
+        return 1
+    except hlp.FormatError as error:
+        # The source as a whole outgrew the format (a table larger than its
+        # page): no one line is to blame.
+        print('%s: %s' % (argv[2], error), file=sys.stderr)
         return 1
     write(argv[3], data)
     if len(argv) == 5:
