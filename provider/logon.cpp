@@ -10,12 +10,6 @@
 
 namespace {
 
-enum LogonFlags : DWORD {
-    FlagsInteractive = 2,
-    FlagsSilent = 4,
-    FlagsInteractiveValidated = 6,
-};
-
 /* Statuses the logon loop tells apart. */
 constexpr DWORD kNoDomain = 510;        /* no domain was typed */
 constexpr DWORD kNoUserName = 520;      /* no user name was typed */

@@ -12,14 +12,6 @@
 
 namespace {
 
-enum PasswordAction : DWORD {
-    ActionNoticeLogon = 1,
-    ActionNoticeChange = 2,
-    ActionChange = 3,
-    ActionForgetNewPassword = 4,
-    ActionChangeQuietly = 777,
-};
-
 constexpr int kPasswordLimit = 14;
 
 UINT ChangeErrorString(DWORD status)

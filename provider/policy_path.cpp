@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr char kUpdateKey[] = "System\\CurrentControlSet\\Control\\Update";
 constexpr char kPolicyFile[] = "\\NETLOGON\\CONFIG.POL";
 
 /* Scans the policy-update settings. Only the first data byte decides a
@@ -23,14 +22,14 @@ BOOL ReadUpdatePolicy(char (&networkPath)[256])
     networkPath[0] = '\0';
     BOOL updateMode = 0;
     ScanValues(kUpdateKey, [&](const char *name, const BYTE *data) {
-        if (SameValueName(name, "UpdateMode")) {
+        if (SameValueName(name, kUpdateModeValue)) {
             if (data[0] == 1)
                 updateMode = 1;
-        } else if (SameValueName(name, "UseDefaultNetLocation")) {
+        } else if (SameValueName(name, kUseDefaultLocationValue)) {
             provider.useDefaultNetLocationSeen = 1;
             if (data[0] == 1)
                 provider.useDefaultNetLocationOn = 1;
-        } else if (SameValueName(name, "NetworkPath")) {
+        } else if (SameValueName(name, kNetworkPathValue)) {
             StoreWhole(networkPath, reinterpret_cast<const char *>(data));
         }
     });

@@ -9,6 +9,7 @@
 
 #include "client_call.h"
 #include "flat_thunk.h"
+#include "network_provider.h"
 #include "shared_logon_record.h"
 
 /* An LS block with room for the two stubs the platform would write. */
@@ -64,23 +65,6 @@ extern "C" {
 extern FlatThunkSL32 zorn1632_ThunkData32;
 extern const DWORD zorn1632_targets[];
 extern UnconnectedClientBlock zorn3216_ThunkData32;
-
-DWORD WINAPI DomainLogon(LPSTR userName, LPSTR password, LPSTR domain, DWORD showWaitCursor);
-DWORD WINAPI QENMirevola(DWORD value);
-DWORD WINAPI QENGetUseridPassword(LPSTR userName, LPSTR password, LPSTR newPassword);
-}
-
-/* The router's logon information: a user name and a password. */
-struct RouterLogonInfo {
-    LPSTR userName;
-    LPSTR password;
-};
-
-extern "C" {
-DWORD WINAPI NPLogon(HWND owner, RouterLogonInfo *logon, RouterLogonInfo *previous,
-                     LPSTR script, DWORD scriptSize, DWORD flags);
-DWORD WINAPI PPChangePassword(RouterLogonInfo *newLogon, RouterLogonInfo *previousLogon,
-                              DWORD action);
 }
 
 /* The lock around the shared block's text fields (shared_record_lock.cpp):

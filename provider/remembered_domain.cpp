@@ -6,10 +6,6 @@
 #include "bounded_text.h"
 #include "registry_scan.h"
 
-namespace {
-constexpr char kProviderKey[] = "System\\CurrentControlSet\\Services\\ZORNET32\\NetworkProvider";
-constexpr char kValueName[] = "AuthenticatingAgent";
-}
 
 /*
  * Copies the remembered domain into destination (size bytes). A value that does
@@ -23,7 +19,7 @@ BOOL ReadAuthenticatingAgent(LPSTR destination, size_t size)
     destination[0] = '\0';
     bool found = false;
     ScanValues(kProviderKey, [&](const char *name, const BYTE *data) {
-        if (found || !SameValueName(name, kValueName))
+        if (found || !SameValueName(name, kRememberedDomainValue))
             return;
         found = true;
         if (!CopyWhole(destination, size, reinterpret_cast<const char *>(data)))
@@ -38,6 +34,6 @@ LONG WriteAuthenticatingAgent(LPCSTR domain)
     const LONG status = key.Open(HKEY_LOCAL_MACHINE, kProviderKey);
     if (status != ERROR_SUCCESS)
         return status;
-    return RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(domain),
+    return RegSetValueExA(key, kRememberedDomainValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(domain),
                           static_cast<DWORD>(LengthOf(domain) + 1));
 }

@@ -40,7 +40,6 @@ DWORD LookUp(const TableEntry (&table)[N], DWORD index)
     return 0;
 }
 
-constexpr DWORD kLogoffReasonLogoff = 1;
 constexpr DWORD kNotLoggedOnAtClient = 2201; /* counts as logged off */
 constexpr DWORD kLogoffDelay = 2000;
 

@@ -11,11 +11,6 @@ namespace {
 
 constexpr DWORD kBlockSize = 1024;
 constexpr DWORD kNameSize = 128;
-constexpr DWORD kEntrySize = 40;
-constexpr DWORD kRemotePathOffset = 9;
-constexpr DWORD kRemotePathSize = 31; /* 30 characters and the terminator */
-constexpr int kDriveKeys = 26;
-constexpr int kPortKeys = 9;
 
 const char *ValueName(int item)
 {
@@ -167,7 +162,7 @@ LONG ReadConnections(char *data)
             const size_t length = TextLength(block.Data());
             if (length >= kRemotePathSize)
                 continue;
-            char *entry = data + entries * kEntrySize;
+            char *entry = data + entries * kConnectionEntrySize;
             CopyBytes(entry + kRemotePathOffset, block.Data(), length + 1);
             CopyBytes(entry, localName, lstrlenA(localName) + 1);
             ++entries;

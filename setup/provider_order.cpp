@@ -18,16 +18,12 @@
  */
 #include <windows.h>
 
+#include "network_provider.h"
 #include "registry_key.h"
 
 namespace {
 
-constexpr char kNetworkProviderKey[] = "System\\CurrentControlSet\\Control\\NetworkProvider";
-constexpr char kOrderKey[] = "System\\CurrentControlSet\\Control\\NetworkProvider\\Order";
-constexpr char kPasswordProvidersKey[] = "System\\CurrentControlSet\\Control\\PwdProvider";
-constexpr char kOrderValue[] = "ProviderOrder";
-constexpr char kProvider[] = "ZORNET32";
-constexpr DWORD kProviderLength = sizeof(kProvider) - 1;
+constexpr DWORD kProviderLength = sizeof(kProviderName) - 1;
 constexpr DWORD kOrderRoom = 1024; /* two of them stay within one stack page */
 
 inline HRESULT Failure(LONG status)
@@ -51,7 +47,7 @@ bool NamesProvider(const char *entry, DWORD length)
     for (DWORD i = 0; i < length; ++i)
         name[i] = entry[i];
     name[length] = '\0';
-    return lstrcmpiA(name, kProvider) == 0;
+    return lstrcmpiA(name, kProviderName) == 0;
 }
 
 /* Reads the order text into order (kOrderRoom bytes, terminated). Returns
@@ -61,7 +57,7 @@ LONG ReadOrder(HKEY key, char (&order)[kOrderRoom])
 {
     DWORD type = 0;
     DWORD size = kOrderRoom - 1; /* room for a terminator the data may lack */
-    const LONG status = RegQueryValueExA(key, kOrderValue, nullptr, &type, reinterpret_cast<BYTE *>(order), &size);
+    const LONG status = RegQueryValueExA(key, kProviderOrderValue, nullptr, &type, reinterpret_cast<BYTE *>(order), &size);
     if (status != ERROR_SUCCESS)
         return status;
     if (type != REG_SZ && type != REG_EXPAND_SZ)
@@ -72,7 +68,7 @@ LONG ReadOrder(HKEY key, char (&order)[kOrderRoom])
 
 LONG WriteOrder(HKEY key, const char *order, DWORD length)
 {
-    return RegSetValueExA(key, kOrderValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(order), length + 1);
+    return RegSetValueExA(key, kProviderOrderValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(order), length + 1);
 }
 
 /* Calls visit(start, length) for each comma-separated entry of order. */
@@ -135,14 +131,14 @@ void RemoveIfOnlyOurs(const char *path, const char *ourValue, const char *ourSub
 extern "C" HRESULT WINAPI DllRegisterServer()
 {
     RegistryKey key;
-    LONG status = key.Create(HKEY_LOCAL_MACHINE, kOrderKey);
+    LONG status = key.Create(HKEY_LOCAL_MACHINE, kProviderOrderKey);
     if (status != ERROR_SUCCESS)
         return Failure(status);
 
     char order[kOrderRoom];
     status = ReadOrder(key, order);
     if (status == ERROR_FILE_NOT_FOUND || (status == ERROR_SUCCESS && order[0] == '\0'))
-        return Failure(WriteOrder(key, kProvider, kProviderLength));
+        return Failure(WriteOrder(key, kProviderName, kProviderLength));
     if (status != ERROR_SUCCESS)
         return Failure(status);
 
@@ -157,7 +153,7 @@ extern "C" HRESULT WINAPI DllRegisterServer()
         return Failure(ERROR_MORE_DATA);
     order[length] = ',';
     for (DWORD i = 0; i <= kProviderLength; ++i)
-        order[length + 1 + i] = kProvider[i];
+        order[length + 1 + i] = kProviderName[i];
     return Failure(WriteOrder(key, order, length + 1 + kProviderLength));
 }
 
@@ -165,7 +161,7 @@ extern "C" HRESULT WINAPI DllUnregisterServer()
 {
     {
         RegistryKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kOrderKey) != ERROR_SUCCESS)
+        if (key.Open(HKEY_LOCAL_MACHINE, kProviderOrderKey) != ERROR_SUCCESS)
             return S_OK; /* nothing was installed */
 
         char order[kOrderRoom];
@@ -189,15 +185,15 @@ extern "C" HRESULT WINAPI DllUnregisterServer()
             });
             kept[keptLength] = '\0';
             if (removed)
-                status = keptLength > 0 ? WriteOrder(key, kept, keptLength) : RegDeleteValueA(key, kOrderValue);
+                status = keptLength > 0 ? WriteOrder(key, kept, keptLength) : RegDeleteValueA(key, kProviderOrderValue);
             if (status != ERROR_SUCCESS)
                 return Failure(status);
         }
     }
     /* Innermost first: Order lies inside NetworkProvider. */
-    RemoveIfOnlyOurs(kOrderKey, kProvider, nullptr);
+    RemoveIfOnlyOurs(kProviderOrderKey, kProviderName, nullptr);
     RemoveIfOnlyOurs(kNetworkProviderKey, nullptr, nullptr);
-    RemoveIfOnlyOurs(kPasswordProvidersKey, nullptr, kProvider);
+    RemoveIfOnlyOurs(kPasswordProvidersKey, nullptr, kProviderName);
     return S_OK;
 }
 
