@@ -24,5 +24,4 @@ DWORD WINAPI CallLogon(LPSTR user, LPSTR logonServer, LPSTR domain, DWORD value)
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
 BOOL WINAPI LibMain(DWORD unused);
 BOOL WINAPI WEP(void);
-DWORD WINAPI TORVEKThunk(LPSTR p1, LPSTR p2, LPSTR p3, LPSTR p4, DWORD p5, DWORD opcode);
 }

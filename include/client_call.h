@@ -18,6 +18,7 @@ enum ClientCall : DWORD {
 /* The fifth argument every caller passes; only ClientLogon hands it on. */
 constexpr DWORD kClientCallValue = 80;
 
-/* TORVEKThunk: returns the client's 16-bit result, sign-extended. */
-typedef DWORD (WINAPI *ClientDispatcher)(LPSTR p1, LPSTR p2, LPSTR p3, LPSTR p4,
-                                         DWORD p5, DWORD opcode);
+/* TORVEKThunk, ZORN3216's entry: returns the client's 16-bit result,
+ * sign-extended. The provider finds it by name at attach. */
+extern "C" DWORD WINAPI TORVEKThunk(LPSTR p1, LPSTR p2, LPSTR p3, LPSTR p4, DWORD p5, DWORD opcode);
+typedef decltype(&TORVEKThunk) ClientDispatcher;

@@ -6,7 +6,10 @@
  * QENTHUNK, and writes what it got to its journal.
  */
 #include "agent_process.h"
-#include "machine_settings.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
 #include "test_support.h"
 
 #include <optional>
@@ -33,7 +36,7 @@ protected:
         SimReset();
         ASSERT_EQ(ERROR_SUCCESS, RememberDomain("zordom"));
         ASSERT_EQ(ERROR_SUCCESS,
-                  WriteSettingText(HKEY_CURRENT_USER, kConnectionKey, "RemotePath", "\\\\ZORSRV1\\DOCS"));
+                  WriteTextValue(HKEY_CURRENT_USER, kConnectionKey, "RemotePath", "\\\\ZORSRV1\\DOCS"));
         WaitUntilNoBlock();
     }
     /* No process of an earlier run keeps the block (and a registration) alive. */
@@ -47,7 +50,7 @@ protected:
     void Start(AgentProcess *agent, const std::string &options = "")
     {
         std::string error;
-        ASSERT_TRUE(agent->Start(BinDirectory(), options, kStartMs, &error)) << error;
+        ASSERT_TRUE(agent->Start(ProgramFolder(), options, kStartMs, &error)) << error;
     }
     /* The line of notice n, waited for; fails the test with what was waited for. */
     std::string Notice(const AgentProcess &agent, int n)
@@ -63,7 +66,7 @@ protected:
         lstrcpyA(userBuffer, user);
         lstrcpyA(passwordBuffer, password);
         RouterLogonInfo logon = {userBuffer, passwordBuffer};
-        return provider.Export<NPLogonEntry>(OrdinalLogon)(nullptr, &logon, nullptr, nullptr, 0, kSilentLogon);
+        return ProviderEntries(provider).NPLogon(nullptr, &logon, nullptr, nullptr, 0, FlagsSilent);
     }
     static bool Says(const std::string &line, const std::string &text)
     {
@@ -92,10 +95,10 @@ TEST_F(AgentTest, HearsEachLogonPasswordChangeAndLogoffAndFetchesWhatTheyLeft)
     /* A password change tells nobody; the next notice fetches the new password. */
     char user[64] = "alice", oldPassword[64] = "secret", newPassword[64] = "fresh1";
     RouterLogonInfo newLogon = {user, newPassword}, previous = {user, oldPassword};
-    ASSERT_EQ(0u, provider.Export<PPChangePasswordEntry>(OrdinalChangePassword)(&newLogon, &previous, kChangeQuietly));
+    ASSERT_EQ(0u, ProviderEntries(provider).PPChangePassword(&newLogon, &previous, ActionChangeQuietly));
     Sleep(kQuietMs);
     EXPECT_EQ(1, agent.Notices());
-    ASSERT_EQ(0u, provider.Export<NPLogoffEntry>(OrdinalLogoff)(nullptr, nullptr, kLogoffReasonLogoff));
+    ASSERT_EQ(0u, ProviderEntries(provider).NPLogoff(nullptr, nullptr, kLogoffReasonLogoff));
     const std::string logoff = Notice(agent, 2);
     EXPECT_TRUE(Says(logoff, "new password \"FRESH1\"")) << logoff;
 
@@ -149,7 +152,7 @@ TEST_F(AgentTest, TheLastRegistrationHearsAndARegistrationWithZeroEndsTheNotices
     Sleep(kQuietMs);
     EXPECT_EQ(0, first.Notices());
 
-    ASSERT_EQ(0u, provider.Export<QENMirevolaEntry>("QENMirevola")(0));
+    ASSERT_EQ(0u, ProviderEntries(provider).QENMirevola(0));
     ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
     Sleep(kQuietMs);
     EXPECT_EQ(1, second.Notices());

@@ -20,7 +20,7 @@ protected:
     {
         SimReset();
         ASSERT_TRUE(provider_.Loaded());
-        domainLogon_ = provider_.Export<DomainLogonEntry>(100);
+        domainLogon_ = ProviderEntries(provider_).DomainLogon;
         ASSERT_NE(nullptr, domainLogon_);
         ASSERT_EQ(0u, Zorn1632RegisterWindow(window_.Handle16()));
         from_ = SimJournalCount();
@@ -38,7 +38,7 @@ protected:
     std::vector<SimCall> ClientCalls() const { return JournalSince(from_, SimTorvek); }
 
     Library provider_{"ZORNET32.DLL"};
-    DomainLogonEntry domainLogon_ = nullptr;
+    decltype(&DomainLogon) domainLogon_ = nullptr;
     NotifyWindow window_;
     DWORD from_ = 0;
     char user_[100] = "", password_[64] = "", domain_[64] = "";

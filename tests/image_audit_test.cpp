@@ -37,7 +37,7 @@ const LibraryContract kSetupHelper = {
 
 FunctionList Windows95Functions()
 {
-    return ReadFunctionList(BinDirectory() + "win95_functions.txt");
+    return ReadFunctionList(ProgramFolder() + "win95_functions.txt");
 }
 
 std::string Joined(const std::vector<std::string> &findings)
@@ -64,7 +64,7 @@ TEST(ImageAudit, TheShippedLibrariesLoadOnWindows95AndKeepTheirContract)
     ASSERT_FALSE(windows95.empty()) << "win95_functions.txt is missing beside the tests";
     for (const LibraryContract *contract : {&kProvider, &kBridge, &kRegistryService, &kSetupHelper}) {
         const std::vector<std::string> findings =
-            AuditLibrary(BinDirectory() + contract->library, *contract, windows95);
+            AuditLibrary(ProgramFolder() + contract->library, *contract, windows95);
         EXPECT_TRUE(findings.empty()) << Joined(findings);
     }
 }
@@ -86,7 +86,7 @@ TEST(ImageAudit, TheListHoldsNoFunctionWindows95Lacks)
 TEST(ImageAudit, RefusesADllLinkedWithTheCRuntime)
 {
     const std::vector<std::string> findings = AuditLibrary(
-        BinDirectory() + "variants\\runtime-linked-bridge\\ZORN3216.DLL", kBridge, Windows95Functions());
+        ProgramFolder() + "variants\\runtime-linked-bridge\\ZORN3216.DLL", kBridge, Windows95Functions());
     EXPECT_TRUE(Has(findings, "ZORN3216.DLL has a TLS directory (data directory 9): Windows 95's LoadLibrary "
                               "refuses it"))
         << Joined(findings);
@@ -96,7 +96,7 @@ TEST(ImageAudit, RefusesADllLinkedWithTheCRuntime)
 TEST(ImageAudit, RefusesNewerFunctionsSubsystemsAndExportsOffTheContract)
 {
     const std::vector<std::string> findings =
-        AuditLibrary(BinDirectory() + "variants\\newer-habits-regservice\\QENREGIO.DLL", kRegistryService,
+        AuditLibrary(ProgramFolder() + "variants\\newer-habits-regservice\\QENREGIO.DLL", kRegistryService,
                      Windows95Functions());
     EXPECT_EQ(Joined(findings),
               "QENREGIO.DLL asks for subsystem version 5.1: Windows 95 refuses anything above 4.0\n"
@@ -112,7 +112,7 @@ TEST(ImageAudit, SaysWhyTheRouterConsoleDoesNotStartOnWindows95)
 {
     const LibraryContract console = {"router_console.exe", {"KERNEL32.DLL", "USER32.DLL", "ADVAPI32.DLL"}, {}};
     const std::vector<std::string> findings =
-        AuditLibrary(BinDirectory() + "router_console.exe", console, Windows95Functions());
+        AuditLibrary(ProgramFolder() + "router_console.exe", console, Windows95Functions());
     /* The list holds only what the product uses, so most of its findings
      * name functions Windows 95 has; these it lacks, and its loader refuses a
      * program that imports them (GetTickCount64 is Windows Vista's, the

@@ -36,7 +36,7 @@ protected:
         SimReset();
         SetRememberedDomain("ZORDOM");
         ASSERT_TRUE(provider_.Loaded());
-        logon_ = provider_.Export<NPLogonEntry>(43);
+        logon_ = ProviderEntries(provider_).NPLogon;
         ASSERT_NE(nullptr, logon_);
         from_ = SimJournalCount();
     }
@@ -60,7 +60,7 @@ protected:
     std::vector<SimCall> Validations() const { return JournalSince(from_, SimMsnet32); }
 
     Library provider_{"ZORNET32.DLL"};
-    NPLogonEntry logon_ = nullptr;
+    decltype(&NPLogon) logon_ = nullptr;
     DialogDriver driver_;
     DWORD from_ = 0;
     char routerUser_[64] = "", routerPassword_[64] = "";

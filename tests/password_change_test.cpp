@@ -18,7 +18,7 @@ protected:
         SimReset();
         SetRememberedDomain("ZORDOM");
         ASSERT_TRUE(provider_.Loaded());
-        change_ = provider_.Export<PPChangePasswordEntry>(47);
+        change_ = ProviderEntries(provider_).PPChangePassword;
         ASSERT_NE(nullptr, change_);
         from_ = SimJournalCount();
     }
@@ -37,7 +37,7 @@ protected:
     std::vector<SimCall> Changes() const { return JournalSince(from_, SimTorvek); }
 
     Library provider_{"ZORNET32.DLL"};
-    PPChangePasswordEntry change_ = nullptr;
+    decltype(&PPChangePassword) change_ = nullptr;
     DialogDriver driver_;
     DWORD from_ = 0;
     char user_[64] = "", old_[400] = "", new_[64] = "";

@@ -21,7 +21,7 @@ protected:
         SimReset();
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUpdateKey);
         ASSERT_TRUE(provider_.Loaded());
-        policyPath_ = provider_.Export<NPGetPolicyPathEntry>(50);
+        policyPath_ = ProviderEntries(provider_).NPGetPolicyPath;
         ASSERT_NE(nullptr, policyPath_);
     }
     void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUpdateKey); }
@@ -60,7 +60,7 @@ protected:
     size_t ClientAsked() const { return JournalSince(from_, SimTorvek).size(); }
 
     Library provider_{"ZORNET32.DLL"};
-    NPGetPolicyPathEntry policyPath_ = nullptr;
+    decltype(&NPGetPolicyPath) policyPath_ = nullptr;
     DWORD from_ = 0;
 };
 

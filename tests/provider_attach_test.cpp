@@ -15,7 +15,7 @@ namespace {
 std::string BlockSeenByAnotherProcess()
 {
     std::string output;
-    const DWORD exitCode = RunProgram("load_probe.exe dump", BinDirectory(), &output);
+    const DWORD exitCode = RunProgram("load_probe.exe dump", ProgramFolder(), &output);
     EXPECT_EQ(0u, exitCode) << output;
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
         output.pop_back();
@@ -77,8 +77,8 @@ TEST(ProviderAttach, ConnectsWithTheSixteenBitPartnerThroughThePlatform)
 {
     Library provider("ZORNET32.DLL");
     ASSERT_TRUE(provider.Loaded());
-    auto *servicesHalf = provider.Export<FlatThunkSL32 *>(98);
-    auto *unusedHalf = provider.Export<FlatThunkLS32 *>(99);
+    auto *servicesHalf = provider.Export<FlatThunkSL32 *>("zorn1632_ThunkData32");
+    auto *unusedHalf = provider.Export<FlatThunkLS32 *>("zorn3216_ThunkData32");
     ASSERT_NE(nullptr, servicesHalf);
     ASSERT_NE(nullptr, unusedHalf);
     EXPECT_EQ(0, std::memcmp(servicesHalf->magic, FLAT_THUNK_SL_MAGIC, 4));
@@ -109,7 +109,7 @@ TEST(ProviderAttach, ThreadAttachAndDetachChangeNothing)
     ASSERT_TRUE(block.Open());
     std::strcpy(block->userName, "ALICE");
     block->notifyWindow = 0x77;
-    auto *servicesHalf = provider.Export<FlatThunkSL32 *>(98);
+    auto *servicesHalf = provider.Export<FlatThunkSL32 *>("zorn1632_ThunkData32");
     const void *connectionBefore = servicesHalf->data;
     std::vector<BYTE> before(block.Bytes(), block.Bytes() + kSharedRecordSize);
 

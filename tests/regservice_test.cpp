@@ -13,8 +13,6 @@
 
 namespace {
 
-typedef LONG (WINAPI *ReadEntry)(int item, char *data, int length);
-typedef LONG (WINAPI *WriteEntry)(int op, int item, char *data, char *name, char *text);
 
 constexpr char kPersistent[] = "NETWORK\\PERSISTENT";
 
@@ -35,8 +33,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(service_.Loaded());
-        read_ = service_.Export<ReadEntry>(2);
-        write_ = service_.Export<WriteEntry>(3);
+        read_ = RegistryServiceEntries(service_).ReadRegistry;
+        write_ = RegistryServiceEntries(service_).WriteRegistry;
         ASSERT_NE(nullptr, read_);
         ASSERT_NE(nullptr, write_);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, "NETWORK\\LOGON");
@@ -74,8 +72,8 @@ protected:
     }
 
     Library service_{"QENREGIO.DLL"};
-    ReadEntry read_ = nullptr;
-    WriteEntry write_ = nullptr;
+    decltype(&ReadRegistry) read_ = nullptr;
+    decltype(&WriteRegistry) write_ = nullptr;
 };
 
 TEST_F(RegistryServiceTest, ItemsOutsideTheCatalogueAreBadRequests)
@@ -347,7 +345,7 @@ TEST(RegistryServiceModule, ItsBlockIsConnectedByThePlatform)
 {
     Library service("QENREGIO.DLL");
     ASSERT_TRUE(service.Loaded());
-    auto *block = service.Export<FlatThunkSL32 *>(1);
+    auto *block = service.Export<FlatThunkSL32 *>("THK1632_ThunkData32");
     ASSERT_NE(nullptr, block);
     EXPECT_EQ(0, std::memcmp(block->magic, FLAT_THUNK_SL_MAGIC, 4));
     EXPECT_EQ(kRegistryChecksum, block->checksum);

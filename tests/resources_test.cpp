@@ -4,6 +4,8 @@
  */
 #include "test_support.h"
 
+#include "zornet32.h"
+
 #include <cstring>
 #include <string>
 
@@ -197,7 +199,7 @@ TEST(Resources, TheMessageStringsAreExactAndThereAreNoOthers)
 TEST(Resources, IconTwoHundredIsOne32By32SixteenColourImage)
 {
     Library provider("ZORNET32.DLL");
-    HRSRC group = FindResourceA(provider.Module(), MAKEINTRESOURCEA(200), RT_GROUP_ICON);
+    HRSRC group = FindResourceA(provider.Module(), MAKEINTRESOURCEA(IDI_ZORNET), RT_GROUP_ICON);
     ASSERT_NE(nullptr, group);
     const BYTE *directory = static_cast<const BYTE *>(LockResource(LoadResource(provider.Module(), group)));
     WORD count;
@@ -211,7 +213,7 @@ TEST(Resources, IconTwoHundredIsOne32By32SixteenColourImage)
     std::memcpy(&bitCount, entry + 6, sizeof(bitCount));
     EXPECT_EQ(4, bitCount);
 
-    HICON icon = static_cast<HICON>(LoadImageA(provider.Module(), MAKEINTRESOURCEA(200), IMAGE_ICON, 32, 32, 0));
+    HICON icon = static_cast<HICON>(LoadImageA(provider.Module(), MAKEINTRESOURCEA(IDI_ZORNET), IMAGE_ICON, 32, 32, 0));
     ASSERT_NE(nullptr, icon);
     ICONINFO info = {};
     ASSERT_TRUE(GetIconInfo(icon, &info));

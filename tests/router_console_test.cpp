@@ -6,7 +6,10 @@
  * the next, as it is while the 16-bit side runs.
  */
 #include "dialog_driver.h"
-#include "machine_settings.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
 
 #include <thread>
 
@@ -21,7 +24,7 @@ struct ConsoleRun {
 ConsoleRun Console(const std::string &arguments)
 {
     ConsoleRun run;
-    run.exitCode = RunProgram("\"" + BinDirectory() + "router_console.exe\" " + arguments, BinDirectory(),
+    run.exitCode = RunProgram("\"" + ProgramFolder() + "router_console.exe\" " + arguments, ProgramFolder(),
                               &run.output);
     return run;
 }
@@ -305,7 +308,7 @@ TEST_F(RouterConsoleTest, RegistryServiceSetsReadsAndDeletes)
 
 TEST(RouterConsoleInstall, KeepsTheProvidersAlreadyInTheRoutersOrder)
 {
-    ASSERT_EQ(ERROR_SUCCESS, WriteSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "LanmanWorkstation,OtherNet"));
+    ASSERT_EQ(ERROR_SUCCESS, WriteTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "LanmanWorkstation,OtherNet"));
     const ConsoleRun install = Console("install");
     EXPECT_EQ(0u, install.exitCode) << install.output;
     EXPECT_TRUE(install.Says("router provider order: LanmanWorkstation,OtherNet,ZORNET32")) << install.output;
@@ -314,29 +317,29 @@ TEST(RouterConsoleInstall, KeepsTheProvidersAlreadyInTheRoutersOrder)
     const ConsoleRun again = Console("install");
     EXPECT_EQ(0u, again.exitCode);
     std::string order;
-    EXPECT_TRUE(ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order));
+    EXPECT_TRUE(ReadTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order));
     EXPECT_EQ("LanmanWorkstation,OtherNet,ZORNET32", order) << "installed once, listed once";
 
-    ASSERT_EQ(ERROR_SUCCESS, WriteSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "zornet32,OtherNet"));
+    ASSERT_EQ(ERROR_SUCCESS, WriteTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "zornet32,OtherNet"));
     EXPECT_EQ(0u, Console("install").exitCode);
-    EXPECT_TRUE(ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order));
+    EXPECT_TRUE(ReadTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order));
     EXPECT_EQ("zornet32,OtherNet", order);
 
     /* Uninstall takes out this provider wherever it stands, and nothing else. */
     ASSERT_EQ(ERROR_SUCCESS,
-              WriteSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "LanmanWorkstation,ZORNET32,OtherNet"));
+              WriteTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "LanmanWorkstation,ZORNET32,OtherNet"));
     const ConsoleRun uninstall = Console("uninstall");
     EXPECT_EQ(0u, uninstall.exitCode) << uninstall.output;
     EXPECT_TRUE(uninstall.Says("router provider order: LanmanWorkstation,OtherNet")) << uninstall.output;
-    EXPECT_FALSE(ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "ProviderPath", &order));
-    EXPECT_FALSE(ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ZORNET32", &order));
+    EXPECT_FALSE(ReadTextValue(HKEY_LOCAL_MACHINE, kProviderKey, "ProviderPath", &order));
+    EXPECT_FALSE(ReadTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ZORNET32", &order));
     EXPECT_EQ(0u, Console("uninstall").exitCode) << "a second uninstall finds nothing to do";
-    EXPECT_TRUE(ReadSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order));
+    EXPECT_TRUE(ReadTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", &order));
     EXPECT_EQ("LanmanWorkstation,OtherNet", order);
 
     /* As the build's prefix has it: installed, not in the NT-style order. */
     EXPECT_EQ(0u, Console("install").exitCode);
-    DeleteSetting(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder");
+    DeleteValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder");
 }
 
 } // namespace

@@ -3,7 +3,10 @@
  * NPGetHomeDirectory (45), NPLogoff (44) and PPGetPasswordStatus (51).
  */
 #include "dialog_driver.h"
-#include "machine_settings.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
 #include "zorn1632.h"
 
 #include <cstring>
@@ -11,9 +14,6 @@
 namespace {
 
 typedef DWORD (WINAPI *IndexEntry)(DWORD index);
-typedef DWORD (WINAPI *AddConnectionEntry)(LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID, LPVOID);
-typedef DWORD (WINAPI *HomeDirectoryEntry)(LPSTR directory, LPDWORD size);
-typedef DWORD (WINAPI *LogoffEntry)(LPVOID, LPVOID, DWORD reason);
 
 class RouterTest : public ::testing::Test {
 protected:
@@ -31,14 +31,14 @@ protected:
 
 TEST_F(RouterTest, CapabilitiesAndPasswordStatusComeFromFixedTables)
 {
-    auto caps = provider_.Export<IndexEntry>(13);
-    ASSERT_EQ(caps, provider_.Export<IndexEntry>("NPGetCaps"));
+    auto caps = ProviderEntries(provider_).NPGetCaps;
+    ASSERT_EQ(caps, ProviderEntries(provider_).NPGetCaps);
     const DWORD expected[16] = {0, 0x00050001, 0x00100000, 0x00050000, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0x36, 0};
     for (DWORD index = 0; index < 16; ++index)
         EXPECT_EQ(expected[index], caps(index)) << index;
     EXPECT_EQ(0u, caps(0xFFFFFFFF));
 
-    auto status = provider_.Export<IndexEntry>(51);
+    auto status = ProviderEntries(provider_).PPGetPasswordStatus;
     const DWORD statuses[6] = {0, 1, 1, 0, 2, 0};
     for (DWORD index = 0; index < 6; ++index)
         EXPECT_EQ(statuses[index], status(index)) << index;
@@ -48,7 +48,7 @@ TEST_F(RouterTest, CapabilitiesAndPasswordStatusComeFromFixedTables)
 
 TEST_F(RouterTest, ConnectionsAreRefused)
 {
-    auto add = provider_.Export<AddConnectionEntry>(17);
+    auto add = ProviderEntries(provider_).NPAddConnection;
     EXPECT_EQ(1245u, add(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
     char text[] = "x";
     EXPECT_EQ(1245u, add(text, text, text, text, text, text, text, text));
@@ -56,7 +56,7 @@ TEST_F(RouterTest, ConnectionsAreRefused)
 
 TEST_F(RouterTest, TheHomeDirectoryComesFromTheClientAndFitsTheRoutersBuffer)
 {
-    auto home = provider_.Export<HomeDirectoryEntry>(45);
+    auto home = ProviderEntries(provider_).NPGetHomeDirectory;
     char buffer[64];
     std::strcpy(buffer, "untouched");
     EXPECT_EQ(0u, home(buffer, nullptr));
@@ -81,7 +81,7 @@ TEST_F(RouterTest, TheHomeDirectoryComesFromTheClientAndFitsTheRoutersBuffer)
 
 TEST_F(RouterTest, LogoffForOtherReasonsReturnsAtOnce)
 {
-    auto logoff = provider_.Export<LogoffEntry>(44);
+    auto logoff = ProviderEntries(provider_).NPLogoff;
     const DWORD start = GetTickCount();
     EXPECT_EQ(0u, logoff(nullptr, nullptr, 2));
     EXPECT_EQ(0u, logoff(nullptr, nullptr, 3));
@@ -92,7 +92,7 @@ TEST_F(RouterTest, LogoffForOtherReasonsReturnsAtOnce)
 
 TEST_F(RouterTest, LogoffTellsTheSixteenBitSideOnlyWhenTheClientLoggedOff)
 {
-    auto logoff = provider_.Export<LogoffEntry>(44);
+    auto logoff = ProviderEntries(provider_).NPLogoff;
     NotifyWindow window;
     ASSERT_EQ(0u, Zorn1632RegisterWindow(window.Handle16()));
 
@@ -116,7 +116,7 @@ TEST_F(RouterTest, LogoffTellsTheSixteenBitSideOnlyWhenTheClientLoggedOff)
 }
 
 struct LogonOnAnotherThread {
-    NPLogonEntry logon;
+    decltype(&NPLogon) logon;
     DWORD result;
     DWORD thread;
 };
@@ -140,8 +140,8 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found)
 
 TEST_F(RouterTest, LogoffCancelsALogonDialogOpenOnAnotherThread)
 {
-    auto logoff = provider_.Export<LogoffEntry>(44);
-    LogonOnAnotherThread run = {provider_.Export<NPLogonEntry>(43), 0xFFFFFFFF, 0};
+    auto logoff = ProviderEntries(provider_).NPLogoff;
+    LogonOnAnotherThread run = {ProviderEntries(provider_).NPLogon, 0xFFFFFFFF, 0};
     HANDLE thread = CreateThread(nullptr, 0, RunLogon, &run, 0, nullptr);
     ASSERT_NE(nullptr, thread);
 
@@ -174,10 +174,10 @@ TEST(PlatformRouter, FindsTheProviderByItsNetworkTypeAndGetsItsAnswer)
     const char kOrderKey[] = "System\\CurrentControlSet\\Control\\NetworkProvider\\Order";
     /* Listed only for this test: Wine's router loads every listed provider
      * into each process that loads it, and keeps it there. */
-    ASSERT_EQ(ERROR_SUCCESS, WriteSettingText(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "ZORNET32"));
+    ASSERT_EQ(ERROR_SUCCESS, WriteTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "ZORNET32"));
     std::string output;
-    const DWORD exitCode = RunProgram("\"" + BinDirectory() + "wnet_probe.exe\"", BinDirectory(), &output);
-    DeleteSetting(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder");
+    const DWORD exitCode = RunProgram("\"" + ProgramFolder() + "wnet_probe.exe\"", ProgramFolder(), &output);
+    DeleteValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder");
     ASSERT_EQ(0u, exitCode) << output;
     EXPECT_NE(std::string::npos, output.find("WNetGetProviderNameA: 0 \"ZOR Networks Client\"")) << output;
     EXPECT_NE(std::string::npos, output.find("WNetAddConnection2A: 1245")) << output;

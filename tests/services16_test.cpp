@@ -27,8 +27,8 @@ protected:
 
 TEST_F(ServicesTest, RegistrationKeepsTheLowSixteenBits)
 {
-    auto mirevola = provider_.Export<QENMirevolaEntry>(70);
-    ASSERT_EQ(mirevola, provider_.Export<QENMirevolaEntry>("QENMirevola"));
+    auto mirevola = ProviderEntries(provider_).QENMirevola;
+    ASSERT_EQ(mirevola, ProviderEntries(provider_).QENMirevola);
     EXPECT_EQ(0u, mirevola(0x00010005));
     EXPECT_EQ(5u, block_->notifyWindow);
     EXPECT_EQ(0u, Zorn1632RegisterWindow(0xABCD1234)) << "through thunk entry 0";
@@ -41,7 +41,7 @@ TEST_F(ServicesTest, TheSixteenBitSideFetchesTheCredentialsWhenTold)
 {
     HWND listener = Zorn1632Listen();
     ASSERT_NE(nullptr, listener);
-    auto logon = provider_.Export<NPLogonEntry>(43);
+    auto logon = ProviderEntries(provider_).NPLogon;
     char user[32] = "alice", password[32] = "secret";
     RouterLogonInfo info = {user, password};
     EXPECT_EQ(0u, logon(nullptr, &info, nullptr, nullptr, 0, 4)) << "silent logon";
@@ -56,12 +56,12 @@ TEST_F(ServicesTest, TheSixteenBitSideFetchesTheCredentialsWhenTold)
     EXPECT_STREQ("", fetchedNew) << "no password change yet: a single NUL";
 
     /* After a password change the new password is there too. */
-    auto change = provider_.Export<PPChangePasswordEntry>(47);
+    auto change = ProviderEntries(provider_).PPChangePassword;
     char newPassword[32] = "fresh1", oldPassword[32] = "secret";
     RouterLogonInfo newLogon = {user, newPassword}, previous = {user, oldPassword};
     EXPECT_EQ(0u, change(&newLogon, &previous, 777));
-    auto fetch = provider_.Export<QENGetUseridPasswordEntry>(97);
-    ASSERT_EQ(fetch, provider_.Export<QENGetUseridPasswordEntry>("QENGetUseridPassword"));
+    auto fetch = ProviderEntries(provider_).QENGetUseridPassword;
+    ASSERT_EQ(fetch, ProviderEntries(provider_).QENGetUseridPassword);
     EXPECT_EQ(0u, fetch(fetchedUser, fetchedPassword, fetchedNew));
     EXPECT_STREQ("FRESH1", fetchedNew);
     EXPECT_EQ(0u, Zorn1632FetchCredentials(fetchedUser, fetchedPassword, fetchedNew));
@@ -105,9 +105,9 @@ void RunProbesAtOnce(std::initializer_list<const char *> argumentSets)
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" " + arguments;
+        std::string commandLine = "\"" + ProgramFolder() + "load_probe.exe\" " + arguments;
         ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   BinDirectory().c_str(), &startup, &process));
+                                   ProgramFolder().c_str(), &startup, &process));
         processes.push_back(process);
     }
     for (PROCESS_INFORMATION &process : processes) {
@@ -147,9 +147,9 @@ public:
     {
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
-        std::string commandLine = "\"" + BinDirectory() + "load_probe.exe\" holdlock " + std::to_string(holdMs) +
+        std::string commandLine = "\"" + ProgramFolder() + "load_probe.exe\" holdlock " + std::to_string(holdMs) +
                                   (midWrite ? " midwrite" : "");
-        if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, BinDirectory().c_str(),
+        if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, ProgramFolder().c_str(),
                             &startup, &process_))
             return;
         /* Until it holds the lock (a wait for it then times out), at most 10 s. */
@@ -186,7 +186,7 @@ private:
  * equal counts needs no lock. */
 TEST_F(ServicesTest, AReaderDoesNotWaitForTheLocksHolder)
 {
-    auto fetch = provider_.Export<QENGetUseridPasswordEntry>(97);
+    auto fetch = ProviderEntries(provider_).QENGetUseridPassword;
     std::strcpy(block_->userName, "ALICE");
     char user[100], password[20], newPassword[20];
     {
@@ -206,7 +206,7 @@ TEST_F(ServicesTest, AReaderDoesNotWaitForTheLocksHolder)
  * lock over makes the count even again; the readers after it need no lock. */
 TEST_F(ServicesTest, AWriterThatDiesOrHangsMidWriteNeverStopsTheCredentials)
 {
-    auto fetch = provider_.Export<QENGetUseridPasswordEntry>(97);
+    auto fetch = ProviderEntries(provider_).QENGetUseridPassword;
     std::strcpy(block_->userName, "ALICE");
     std::strcpy(block_->password, "PALICE");
     char user[100], password[20], newPassword[20];

@@ -82,15 +82,6 @@ DWORD PointerArg(const void *pointer)
     return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(pointer));
 }
 
-std::string BinDirectory()
-{
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    while (length > 0 && path[length - 1] != '\\')
-        --length;
-    return std::string(path, length);
-}
-
 namespace {
 
 void RemoveTree(const std::string &path)
@@ -139,7 +130,7 @@ Sandbox::~Sandbox()
 
 void Sandbox::Add(const std::string &relativePath)
 {
-    std::string source = BinDirectory() + relativePath;
+    std::string source = ProgramFolder() + relativePath;
     for (char &c : source)
         if (c == '/')
             c = '\\';
@@ -161,85 +152,4 @@ DWORD Sandbox::Run(const std::string &program, const std::string &arguments, std
 DWORD Sandbox::Probe(const std::string &arguments, std::string *output) const
 {
     return Run("load_probe.exe", arguments, output);
-}
-
-namespace {
-
-constexpr DWORD kNotFinished = 0xFFFFFFFE;
-
-/* Takes what the pipe holds without waiting for its end: a process the child
- * started may hold the pipe open after the child has gone. */
-void Drain(HANDLE pipe, std::string *text)
-{
-    DWORD available = 0;
-    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-        char buffer[512];
-        DWORD got = 0;
-        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof(buffer)), &got, nullptr) || got == 0)
-            return;
-        text->append(buffer, got);
-    }
-}
-
-/* One run, given up after a minute. */
-DWORD RunOnce(const std::string &commandLine, const std::string &directory, std::string *text)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return 0xFFFFFFFF;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        directory.c_str(), &startup, &process);
-    CloseHandle(writeEnd);
-    if (!started) {
-        CloseHandle(readEnd);
-        return 0xFFFFFFFF;
-    }
-
-    DWORD exitCode = kNotFinished;
-    const DWORD deadline = GetTickCount() + 60000;
-    for (;;) {
-        Drain(readEnd, text);
-        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
-            Drain(readEnd, text);
-            GetExitCodeProcess(process.hProcess, &exitCode);
-            break;
-        }
-        if (static_cast<LONG>(GetTickCount() - deadline) > 0) {
-            TerminateProcess(process.hProcess, kNotFinished);
-            break;
-        }
-    }
-    CloseHandle(readEnd);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return exitCode;
-}
-
-} // namespace
-
-DWORD RunProgram(const std::string &commandLine, const std::string &directory, std::string *output)
-{
-    /* Under an emulated CPU a new process now and then stalls at its start
-     * and never gets going; such a run is given up and made again. */
-    std::string text;
-    DWORD exitCode = kNotFinished;
-    for (int attempt = 0; attempt < 3 && exitCode == kNotFinished; ++attempt) {
-        text.clear();
-        exitCode = RunOnce(commandLine, directory, &text);
-    }
-    if (output != nullptr)
-        *output = text;
-    return exitCode;
 }

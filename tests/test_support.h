@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "loaded_library.h"
-#include "router_entries.h"
 #include "shared_logon_record.h"
 #include "simnet.h"
 
@@ -66,8 +66,6 @@ std::vector<SimCall> JournalSince(DWORD from, SimSource source);
 
 DWORD PointerArg(const void *pointer);
 
-/* The folder of the test program, where the build put every DLL. */
-std::string BinDirectory();
 
 /*
  * A folder that holds only the files a test puts there, with the probe
@@ -92,6 +90,3 @@ public:
 private:
     std::string path_;
 };
-
-/* Runs a program and waits for it; returns its exit code and what it printed. */
-DWORD RunProgram(const std::string &commandLine, const std::string &directory, std::string *output);

@@ -11,9 +11,12 @@
  * "--interactive" leaves the two logon dialogs to a person at a display.
  */
 #include "agent_process.h"
-#include "machine_settings.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
 #include "sixteen_bit.h"
-#include "router_entries.h"
+#include "loaded_library.h"
 #include "scripted_typist.h"
 #include "simnet.h"
 #include "status_text.h"
@@ -205,12 +208,12 @@ void ReportTypist(const std::string &problem)
  * One interactive logon (flags 2): worked by the typist's script, or by a
  * person who is told what to type. Returns the router's password buffer.
  */
-std::string InteractiveLogonStep(NPLogonEntry logon, bool interactive, const char *hint,
+std::string InteractiveLogonStep(decltype(&NPLogon) logon, bool interactive, const char *hint,
                                  const std::vector<ScriptedTypist::Step> &script)
 {
     char user[256] = "", password[256] = "";
     RouterLogonInfo info = {user, password};
-    auto call = [&] { return logon(nullptr, &info, nullptr, nullptr, 0, kInteractiveLogon); };
+    auto call = [&] { return logon(nullptr, &info, nullptr, nullptr, 0, FlagsInteractive); };
     const DWORD from = SimJournalCount();
     DWORD status;
     if (interactive) {
@@ -263,13 +266,12 @@ int main(int argc, char **argv)
         transcript.Expect(false, "the provider loads");
         return transcript.Finish(started);
     }
-    auto getCaps = reinterpret_cast<NPGetCapsEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalGetCaps)));
-    auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogon)));
-    auto logoff = reinterpret_cast<NPLogoffEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogoff)));
-    auto home = reinterpret_cast<NPGetHomeDirectoryEntry>(
-        GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalGetHomeDirectory)));
+    auto getCaps = ProviderEntries(provider).NPGetCaps;
+    auto logon = ProviderEntries(provider).NPLogon;
+    auto logoff = ProviderEntries(provider).NPLogoff;
+    auto home = ProviderEntries(provider).NPGetHomeDirectory;
     auto policy =
-        reinterpret_cast<NPGetPolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalGetPolicyPath)));
+        ProviderEntries(provider).NPGetPolicyPath;
     transcript.Say("NPGetCaps: network type 0x%08lX, spec version 0x%08lX", getCaps(2), getCaps(1));
     transcript.Expect(agent.Running(), "the 16-bit program still runs");
 
@@ -279,7 +281,7 @@ int main(int argc, char **argv)
         char user[256] = "alice", password[256] = "secret";
         RouterLogonInfo info = {user, password};
         const DWORD from = SimJournalCount();
-        const DWORD status = logon(nullptr, &info, nullptr, nullptr, 0, kSilentLogon);
+        const DWORD status = logon(nullptr, &info, nullptr, nullptr, 0, FlagsSilent);
         PrintNetwork(from);
         transcript.ExpectStatus(status, 0);
         ExpectNotification(1, "ALICE");
@@ -331,7 +333,7 @@ int main(int argc, char **argv)
         transcript.ExpectStatus(status, 0);
         transcript.Expect(std::strcmp(path, fallback) == 0, fallback);
         for (const char *name : {"UpdateMode", "UseDefaultNetLocation", "NetworkPath"})
-            DeleteSetting(HKEY_LOCAL_MACHINE, kUpdateKey, name);
+            DeleteValue(HKEY_LOCAL_MACHINE, kUpdateKey, name);
     }
 
     /* Loaded for the two registry steps: the 16-bit QENTHUNK calls up into it. */

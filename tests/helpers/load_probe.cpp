@@ -20,7 +20,7 @@
  */
 #include <windows.h>
 
-#include "router_entries.h"
+#include "loaded_library.h"
 #include "shared_logon_record.h"
 #include "zorn1632.h"
 
@@ -30,7 +30,6 @@
 
 namespace {
 
-typedef DWORD (WINAPI *DomainLogonEntry)(LPSTR userName, LPSTR password, LPSTR domain, DWORD flag);
 
 int Load(const char *name)
 {
@@ -69,7 +68,7 @@ int Logon(const char *user, const char *password, const char *domain)
         std::printf("refused %lu\n", GetLastError());
         return 1;
     }
-    auto logon = reinterpret_cast<DomainLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(100)));
+    auto logon = ProviderEntries(provider).DomainLogon;
     char userBuffer[100], passwordBuffer[64], domainBuffer[64];
     lstrcpynA(userBuffer, user, sizeof(userBuffer));
     lstrcpynA(passwordBuffer, password, sizeof(passwordBuffer));
@@ -85,7 +84,7 @@ int Write(const char *user, DWORD milliseconds)
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
     if (provider == nullptr)
         return 1;
-    auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(43)));
+    auto logon = ProviderEntries(provider).NPLogon;
     char userName[64], password[64];
     lstrcpynA(userName, user, sizeof(userName));
     wsprintfA(password, "P%s", user);
@@ -101,7 +100,7 @@ int Read(DWORD milliseconds)
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
     if (provider == nullptr)
         return 1;
-    auto fetch = reinterpret_cast<QENGetUseridPasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
+    auto fetch = ProviderEntries(provider).QENGetUseridPassword;
     int torn = 0, count = 0;
     for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; ++count) {
         char userName[100], password[20], newPassword[20], expected[128];

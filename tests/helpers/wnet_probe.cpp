@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "router_entries.h"
+#include "loaded_library.h"
 
 namespace {
 
@@ -32,8 +32,7 @@ int SilentLogon(HMODULE provider, const char *user, const char *password, const 
                    static_cast<DWORD>(std::strlen(domain) + 1));
     RegCloseKey(key);
 
-    auto logon = reinterpret_cast<NPLogonEntry>(
-        reinterpret_cast<void *>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogon))));
+    auto logon = ProviderEntries(provider).NPLogon;
     if (logon == nullptr) {
         std::printf("NPLogon (ordinal 43) is missing\n");
         return 1;
@@ -42,7 +41,7 @@ int SilentLogon(HMODULE provider, const char *user, const char *password, const 
     lstrcpynA(userBuffer, user, sizeof(userBuffer));
     lstrcpynA(passwordBuffer, password, sizeof(passwordBuffer));
     RouterLogonInfo info = {userBuffer, passwordBuffer};
-    std::printf("NPLogon: %lu\n", logon(nullptr, &info, nullptr, nullptr, 0, kSilentLogon));
+    std::printf("NPLogon: %lu\n", logon(nullptr, &info, nullptr, nullptr, 0, FlagsSilent));
     return 0;
 }
 

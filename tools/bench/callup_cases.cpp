@@ -11,7 +11,7 @@
  * the 35 connection keys, A to Z and LPT1 to LPT9, none of which is there).
  */
 #include "bench.h"
-#include "router_entries.h"
+#include "loaded_library.h"
 #include "sixteen_bit.h"
 
 #include <cstring>
@@ -25,7 +25,7 @@ struct CallUpCase {
     DWORD            bare;         /* the same shape, doing nothing */
     BYTE             image[18];    /* the argument image, far pointers made once */
     DWORD            bytes;
-    QENGetUseridPasswordEntry credentials;
+    decltype(&QENGetUseridPassword) credentials;
     char             userName[100], password[20], newPassword[20];
     char             data[2048];
     char             connectionKeys[35][32];
@@ -88,7 +88,7 @@ bool RunCallUpCases(Report &report)
     HMODULE service = LoadLibraryA("QENREGIO.DLL");
     HMODULE bench = LoadLibraryA("BENCHSL.DLL");
     static CallUpCase c = {};
-    c.credentials = provider ? reinterpret_cast<QENGetUseridPasswordEntry>(GetProcAddress(provider, "QENGetUseridPassword")) : nullptr;
+    c.credentials = provider ? reinterpret_cast<decltype(&QENGetUseridPassword)>(GetProcAddress(provider, "QENGetUseridPassword")) : nullptr;
     const DWORD fetch = FindSixteenBitRoutine("ZORN1632.DLL", "FETCHINTO");
     const DWORD request = FindSixteenBitRoutine("QENTHUNK.DLL", "REQUEST");
     const DWORD nothing12 = FindSixteenBitRoutine("BENCHS16.DLL", "NOTHING12");

@@ -11,8 +11,11 @@
  */
 #include "agent_process.h"
 #include "bench.h"
-#include "machine_settings.h"
-#include "router_entries.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
+#include "loaded_library.h"
 
 #include <algorithm>
 #include <string>
@@ -50,7 +53,7 @@ bool AwaitAnswer(UINT message)
 }
 
 struct Trips {
-    NPLogonEntry logon;
+    decltype(&NPLogon) logon;
     AgentProcess *agent;
     int notices;
 };
@@ -60,7 +63,7 @@ double NoticeTrip(Trips &t)
 {
     char user[64] = "alice", password[64] = "secret";
     RouterLogonInfo info = {user, password};
-    if (t.logon(nullptr, &info, nullptr, nullptr, 0, kSilentLogon) != 0)
+    if (t.logon(nullptr, &info, nullptr, nullptr, 0, FlagsSilent) != 0)
         return -1;
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
@@ -101,7 +104,7 @@ bool RunNoticeCases(Report &report)
     char folder[MAX_PATH];
     BinDirectory(folder);
     std::string domain;
-    const bool hadDomain = ReadSettingText(HKEY_LOCAL_MACHINE, kProviderKey, "AuthenticatingAgent", &domain);
+    const bool hadDomain = ReadTextValue(HKEY_LOCAL_MACHINE, kProviderKey, "AuthenticatingAgent", &domain);
     AgentProcess agent;
     std::string error;
     char options[16];
@@ -112,7 +115,7 @@ bool RunNoticeCases(Report &report)
         complete = false;
     }
     if (complete) {
-        Trips t = {reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogon))), &agent, 0};
+        Trips t = {ProviderEntries(provider).NPLogon, &agent, 0};
         /* Warm both paths up: the first bare trip loads BENCHS16 into the program. */
         complete = NoticeTrip(t) >= 0 && BareTrip(t) >= 0;
         double notice[kRepetitions] = {}, bare[kRepetitions] = {}, noticeMin = 1e9, bareMin = 1e9;

@@ -15,7 +15,7 @@
  */
 #include "bench.h"
 #include "client_call.h"
-#include "router_entries.h"
+#include "loaded_library.h"
 #include "scratch_key.h"
 #include "simnet.h"
 
@@ -31,7 +31,7 @@ constexpr char  kConfiguredPath[] = "\\\\POLSRV\\POLICIES\\ZOR.POL";
 constexpr DWORD kResultServerOffset = 62;
 
 struct LogonCase {
-    DomainLogonEntry domainLogon;
+    decltype(&DomainLogon) domainLogon;
     ClientDispatcher clientCall;
     char             user[100];
     char             password[64];
@@ -73,7 +73,7 @@ void CallDomainLogonBaseline(void *context)
 }
 
 struct PolicyCase {
-    NPGetPolicyPathEntry policyPath;
+    decltype(&NPGetPolicyPath) policyPath;
     char            path[512];
 };
 
@@ -92,7 +92,7 @@ void CallPolicyPathBaseline(void * /*context*/)
 bool RunDomainLogon(Report &report, HMODULE provider)
 {
     LogonCase c = {};
-    c.domainLogon = reinterpret_cast<DomainLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(100)));
+    c.domainLogon = ProviderEntries(provider).DomainLogon;
     HMODULE bridge = GetModuleHandleA("ZORN3216.DLL");
     c.clientCall = bridge != nullptr
         ? reinterpret_cast<ClientDispatcher>(GetProcAddress(bridge, "TORVEKThunk"))
@@ -119,7 +119,7 @@ bool RunDomainLogon(Report &report, HMODULE provider)
 bool RunPolicyPath(Report &report, HMODULE provider)
 {
     PolicyCase c = {};
-    c.policyPath = reinterpret_cast<NPGetPolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(50)));
+    c.policyPath = ProviderEntries(provider).NPGetPolicyPath;
     if (c.policyPath == nullptr) {
         Warn("NPGetPolicyPath is missing");
         return false;

@@ -11,20 +11,16 @@
  * The keys are made for the case and put back as they were afterwards.
  */
 #include "bench.h"
+#include "loaded_library.h"
+#include "registry_service.h"
 #include "scratch_key.h"
 
 namespace {
 
-typedef LONG (WINAPI *ReadEntry)(int item, char *data, int length);
-
-constexpr int  kConnectionKeys = 35;
-constexpr int  kDriveKeys = 26;
 constexpr int  kLogonValues = 100;
-constexpr int  kEntrySize = 40;
-constexpr char kLogonKey[] = "NETWORK\\LOGON";
 
 struct ReadCase {
-    ReadEntry read;
+    decltype(&ReadRegistry) read;
     int       item;
     char      paths[kConnectionKeys][32];
     char      data[2048];
@@ -72,7 +68,7 @@ bool RunConnections(Report &report, ReadCase &c)
         c.item = 7;
         ZeroMemory(c.data, sizeof(c.data));
         const LONG result = c.read(c.item, c.data, sizeof(c.data));
-        if (result != 0 || lstrcmpA(c.data + (kConnectionKeys - 1) * kEntrySize, "LPT9:") != 0)
+        if (result != 0 || lstrcmpA(c.data + (kConnectionKeys - 1) * kConnectionEntrySize, "LPT9:") != 0)
             Warn("ReadRegistry item 7 did not list all 35 connections (result %ld)", result);
         report.Timing(Compare("readregistry_item7_35_connections", CallRead, WalkConnections, &c));
     } else {
@@ -134,7 +130,7 @@ bool RunRegistryCases(Report &report)
         return false;
     }
     static ReadCase c;
-    c.read = reinterpret_cast<ReadEntry>(GetProcAddress(service, MAKEINTRESOURCEA(2)));
+    c.read = RegistryServiceEntries(service).ReadRegistry;
     bool complete = c.read != nullptr;
     if (!complete)
         Warn("ReadRegistry is missing");

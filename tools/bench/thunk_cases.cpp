@@ -120,7 +120,7 @@ bool RunThunkCases(Report &report)
     }
     ThunkCase c = {};
     c.dispatcher = reinterpret_cast<ClientDispatcher>(GetProcAddress(bridge, "TORVEKThunk"));
-    c.block = reinterpret_cast<const FlatThunkLS32 *>(GetProcAddress(bridge, MAKEINTRESOURCEA(5)));
+    c.block = reinterpret_cast<const FlatThunkLS32 *>(GetProcAddress(bridge, "zorn3216_ThunkData32"));
     WORD *forced = static_cast<WORD *>(SixteenBitExport("TORVEK.DLL", "FORCEDANSWERS"));
     if (c.dispatcher == nullptr || c.block == nullptr || c.block->targetTable == nullptr || forced == nullptr) {
         Warn("the bridge, its connected block or the TORVEK stand-in's forced answers are missing");

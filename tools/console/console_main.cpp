@@ -4,7 +4,10 @@
  */
 #include "console.h"
 
-#include "machine_settings.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
 #include "status_text.h"
 
 #include <cstdio>
@@ -202,7 +205,7 @@ ConsoleLibrary::ConsoleLibrary(const char *name) : LoadedLibrary(name)
 bool DisplayAvailable()
 {
     std::string driver;
-    return !(ReadSettingText(HKEY_CURRENT_USER, "Software\\Wine\\Drivers", "Graphics", &driver) &&
+    return !(ReadTextValue(HKEY_CURRENT_USER, "Software\\Wine\\Drivers", "Graphics", &driver) &&
              lstrcmpiA(driver.c_str(), "null") == 0);
 }
 

@@ -4,8 +4,11 @@
 #include "console.h"
 
 #include "bounded_text.h"
-#include "machine_settings.h"
-#include "router_entries.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
+#include "loaded_library.h"
 #include "scripted_typist.h"
 #include "zornet32.h"
 
@@ -38,7 +41,7 @@ const char *IndexName(const NamedIndex *names, size_t count, DWORD index)
 
 /* caps and password-status: one index, or every index up to the highest;
  * the indexes the platform names are shown with their names. */
-int PrintTable(const Arguments &args, const char *command, WORD ordinal, const NamedIndex *names, size_t count)
+int PrintTable(const Arguments &args, const char *command, const char *entry, const NamedIndex *names, size_t count)
 {
     DWORD first = 0, last = kHighestIndex;
     if (!args.Positional().empty()) {
@@ -49,7 +52,7 @@ int PrintTable(const Arguments &args, const char *command, WORD ordinal, const N
     ConsoleLibrary provider(kProvider);
     if (!provider.Loaded())
         return ExitNoLibrary;
-    auto query = provider.Export<NPGetCapsEntry>(ordinal);
+    auto query = provider.Export<decltype(&NPGetCaps)>(entry);
     for (DWORD index = first; index <= last && index >= first; ++index)
         std::printf("index %2lu  %-17s 0x%08lX\n", index, IndexName(names, count, index), query(index));
     return ExitSuccess;
@@ -137,32 +140,32 @@ int RunUninstall(const Arguments &)
 
 int RunCaps(const Arguments &args)
 {
-    return PrintTable(args, "caps", OrdinalGetCaps, kCapabilityNames, std::size(kCapabilityNames));
+    return PrintTable(args, "caps", "NPGetCaps", kCapabilityNames, std::size(kCapabilityNames));
 }
 
 int RunPasswordStatus(const Arguments &args)
 {
-    return PrintTable(args, "password-status", OrdinalGetPasswordStatus, nullptr, 0);
+    return PrintTable(args, "password-status", "PPGetPasswordStatus", nullptr, 0);
 }
 
 int RunLogon(const Arguments &args)
 {
-    DWORD flags = kSilentLogon;
+    DWORD flags = FlagsSilent;
     if (args.Has("flags") && (!ParseNumber(args.Value("flags"), &flags) ||
-                              (flags != kInteractiveLogon && flags != kSilentLogon &&
-                               flags != kValidatedInteractiveLogon)))
+                              (flags != FlagsInteractive && flags != FlagsSilent &&
+                               flags != FlagsInteractiveValidated)))
         return UsageError("logon", "--flags must be 2, 4 or 6");
     ConsoleTypist typist;
     typist.newPassword = args.Value("new-password");
     if (args.Has("type")) {
-        if (flags == kSilentLogon)
+        if (flags == FlagsSilent)
             return UsageError("logon", "--type is for the logon dialog of --flags 2 or 6");
         if (!SplitTyping(args.Value("type"), &typist.user, &typist.password, &typist.domain))
             return UsageError("logon", "--type must be USER:PASSWORD:DOMAIN");
         typist.typeLogon = true;
     }
-    const bool personTypes = flags != kSilentLogon && !typist.typeLogon && DisplayAvailable();
-    if (flags != kSilentLogon && !typist.typeLogon && !personTypes)
+    const bool personTypes = flags != FlagsSilent && !typist.typeLogon && DisplayAvailable();
+    if (flags != FlagsSilent && !typist.typeLogon && !personTypes)
         return UsageError("logon", "no display here to show the logon dialog: give --type USER:PASSWORD:DOMAIN");
 
     if (args.Has("domain")) {
@@ -181,7 +184,7 @@ int RunLogon(const Arguments &args)
     if (!CopyWhole(user, args.Value("user").c_str()) || !CopyWhole(password, args.Value("password").c_str()))
         return UsageError("logon", "--user and --password take at most 255 characters");
     RouterLogonInfo logon = {user, password};
-    auto entry = provider.Export<NPLogonEntry>(OrdinalLogon);
+    auto entry = ProviderEntries(provider).NPLogon;
     const DWORD status = RunWithWindows(typist, personTypes, [&] {
         return entry(nullptr, &logon, nullptr, nullptr, 0, flags);
     });
@@ -198,14 +201,14 @@ int RunLogoff(const Arguments &args)
     ConsoleLibrary provider(kProvider);
     if (!provider.Loaded())
         return ExitNoLibrary;
-    return ReportStatus(provider.Export<NPLogoffEntry>(OrdinalLogoff)(nullptr, nullptr, reason));
+    return ReportStatus(ProviderEntries(provider).NPLogoff(nullptr, nullptr, reason));
 }
 
 int RunChangePassword(const Arguments &args)
 {
-    DWORD action = kChangeWithMessages;
+    DWORD action = ActionChange;
     if (args.Has("action") && (!ParseNumber(args.Value("action"), &action) ||
-                               (action != kChangeWithMessages && action != kChangeQuietly)))
+                               (action != ActionChange && action != ActionChangeQuietly)))
         return UsageError("change-password", "--action must be 3 or 777");
     if (!args.Has("user") || !args.Has("old") || !args.Has("new"))
         return UsageError("change-password", "--user, --old and --new are needed");
@@ -219,7 +222,7 @@ int RunChangePassword(const Arguments &args)
         return UsageError("change-password", "--user, --old and --new take at most 255 characters");
     RouterLogonInfo changed = {user, newPassword};
     RouterLogonInfo previous = {user, oldPassword};
-    auto entry = provider.Export<PPChangePasswordEntry>(OrdinalChangePassword);
+    auto entry = ProviderEntries(provider).PPChangePassword;
     ConsoleTypist typist;
     const DWORD status = RunWithWindows(typist, DisplayAvailable(), [&] {
         return entry(&changed, &previous, action);
@@ -234,7 +237,7 @@ int RunHome(const Arguments &)
         return ExitNoLibrary;
     char directory[MAX_PATH] = "";
     DWORD size = sizeof(directory);
-    const DWORD status = provider.Export<NPGetHomeDirectoryEntry>(OrdinalGetHomeDirectory)(directory, &size);
+    const DWORD status = ProviderEntries(provider).NPGetHomeDirectory(directory, &size);
     if (status == 0)
         std::printf("home directory: %s\n", directory);
     return ReportStatus(status);
@@ -265,7 +268,7 @@ int RunPolicy(const Arguments &args)
         return ExitNoLibrary;
     char path[MAX_PATH] = "";
     DWORD size = sizeof(path);
-    const DWORD status = provider.Export<NPGetPolicyPathEntry>(OrdinalGetPolicyPath)(path, &size, 0);
+    const DWORD status = ProviderEntries(provider).NPGetPolicyPath(path, &size, 0);
     if (path[0] != '\0')
         std::printf("policy path: %s\n", path);
     else

@@ -6,8 +6,12 @@
  * on a machine that has the product alone.
  */
 #include "agent_process.h"
-#include "machine_settings.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
 #include "console.h"
+#include "registry_service.h"
 #include "sixteen_bit.h"
 
 #include "status_text.h"
@@ -42,10 +46,6 @@ constexpr CatalogueName kItems[] = {
     {"passwordcaching", 4}, {"fmshare", 5}, {"lmlogon", 6},     {"connections", 7},
     {"computername", 8}, {"msnp32", 9},
 };
-constexpr int kConnectionsItem = 7;
-constexpr size_t kConnectionEntrySize = 40;
-constexpr size_t kConnectionRemoteOffset = 9;
-constexpr size_t kMostConnections = 35;
 
 bool ParseItem(const std::string &text, int *item)
 {
@@ -71,24 +71,24 @@ std::string FieldString(const char *field, size_t size)
     return std::string(field, length);
 }
 
-int ReadItem(RegistryRequestEntry request, int item)
+int ReadCatalogueItem(RegistryRequestEntry request, int item)
 {
     /* Room for the largest answer, the connection table; zeroed so that the
      * end of the table shows (the service writes no count). */
-    char data[kMostConnections * kConnectionEntrySize + 1] = {};
+    char data[kConnectionKeys * kConnectionEntrySize + 1] = {};
     const DWORD result = request(0, static_cast<SHORT>(item), data, sizeof(data), nullptr, nullptr);
     if (result == kNoPeer) {
         std::printf("the registry service is not connected\n");
         return ExitNoLibrary;
     }
-    if (item == kConnectionsItem) {
+    if (item == ItemPersistentConnections) {
         /* No connection at all answers the status of the last key looked at. */
         size_t count = 0;
-        for (; count < kMostConnections && data[count * kConnectionEntrySize] != '\0'; ++count) {
+        for (; count < kConnectionKeys && data[count * kConnectionEntrySize] != '\0'; ++count) {
             const char *entry = data + count * kConnectionEntrySize;
-            std::printf("connection %-6s %s\n", FieldString(entry, kConnectionRemoteOffset).c_str(),
-                        FieldString(entry + kConnectionRemoteOffset,
-                                    kConnectionEntrySize - kConnectionRemoteOffset).c_str());
+            std::printf("connection %-6s %s\n", FieldString(entry, kRemotePathOffset).c_str(),
+                        FieldString(entry + kRemotePathOffset,
+                                    kConnectionEntrySize - kRemotePathOffset).c_str());
         }
         std::printf("%u persistent connections\n", static_cast<unsigned>(count));
         return ReportStatus(result);
@@ -232,7 +232,7 @@ int RunRegistry(const Arguments &args)
     if (words.size() != needed)
         return UsageError("registry", "\"registry " + operation + "\" takes " + std::to_string(needed - 1) +
                                           " arguments");
-    if (args.Has("user") && (operation != "set" || item != kConnectionsItem))
+    if (args.Has("user") && (operation != "set" || item != ItemPersistentConnections))
         return UsageError("registry", "--user is for \"registry set connections\"");
     for (const std::string &word : words)
         if (word.size() > 259)
@@ -245,7 +245,7 @@ int RunRegistry(const Arguments &args)
         return ExitNoLibrary;
     const RegistryRequestEntry request = QenthunkRequest;
     if (operation == "read")
-        return ReadItem(request, item);
+        return ReadCatalogueItem(request, item);
 
     char name[260] = "", text[260] = "", user[260] = "";
     lstrcpynA(name, words[2].c_str(), sizeof(name));

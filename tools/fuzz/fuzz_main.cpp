@@ -18,7 +18,7 @@
  * QENGetUseridPassword. The parent saves NETWORK\LOGON first and puts it back
  * at the end.
  */
-#include "router_entries.h"
+#include "loaded_library.h"
 #include "scratch_key.h"
 #include "shared_logon_record.h"
 
@@ -34,8 +34,6 @@ namespace {
 constexpr char kLogonKey[] = "NETWORK\\LOGON";
 constexpr DWORD kBatchInputs = 2000;
 
-typedef LONG (WINAPI *ReadEntry)(int item, char *data, int length);
-typedef LONG (WINAPI *WriteEntry)(int op, int item, char *data, char *name, char *text);
 
 /* A small, fixed generator: a seed replays a batch exactly. */
 class Random {
@@ -148,11 +146,11 @@ int Batch(unsigned seed, DWORD count)
         std::printf("the registry service or the provider does not load\n");
         return 3;
     }
-    auto read = reinterpret_cast<ReadEntry>(GetProcAddress(service, MAKEINTRESOURCEA(2)));
-    auto write = reinterpret_cast<WriteEntry>(GetProcAddress(service, MAKEINTRESOURCEA(3)));
-    auto home = reinterpret_cast<NPGetHomeDirectoryEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(45)));
-    auto policy = reinterpret_cast<NPGetPolicyPathEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(50)));
-    auto fetch = reinterpret_cast<QENGetUseridPasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
+    auto read = RegistryServiceEntries(service).ReadRegistry;
+    auto write = RegistryServiceEntries(service).WriteRegistry;
+    auto home = ProviderEntries(provider).NPGetHomeDirectory;
+    auto policy = ProviderEntries(provider).NPGetPolicyPath;
+    auto fetch = ProviderEntries(provider).QENGetUseridPassword;
 
     Random random(seed);
     for (DWORD input = 0; input < count; ++input) {

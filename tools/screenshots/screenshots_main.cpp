@@ -13,8 +13,11 @@
  * and FOLDER\finished.txt says how many things were not as expected.
  */
 #include "help_viewer.h"
-#include "machine_settings.h"
-#include "router_entries.h"
+#include "child_process.h"
+#include "inf_install.h"
+#include "provider_settings.h"
+#include "registry_values.h"
+#include "loaded_library.h"
 #include "scripted_typist.h"
 #include "simnet.h"
 #include "zornet32.h"
@@ -149,20 +152,20 @@ Step Cancel()
 /* One interactive logon by the router for "alice", worked by the steps. */
 void InteractiveLogon(const std::vector<Step> &steps)
 {
-    auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalLogon)));
+    auto logon = ProviderEntries(provider).NPLogon;
     char user[256] = "alice", password[256] = "";
     RouterLogonInfo info = {user, password};
     ScriptedTypist typist(ReportTypist);
     for (const Step &step : steps)
         typist.Then(step);
-    typist.Run([&] { return logon(nullptr, &info, nullptr, nullptr, 0, kInteractiveLogon); });
+    typist.Run([&] { return logon(nullptr, &info, nullptr, nullptr, 0, FlagsInteractive); });
 }
 
 /* One password change by the router (action 3) that the client refuses with status. */
 void RefusedPasswordChange(LONG status, UINT id, const char *name)
 {
     auto change =
-        reinterpret_cast<PPChangePasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(OrdinalChangePassword)));
+        ProviderEntries(provider).PPChangePassword;
     SimReset();
     SimForce(SimChangePassword, status);
     char user[] = "alice", oldPassword[] = "secret", newPassword[] = "fresh1";

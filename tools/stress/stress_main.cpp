@@ -12,7 +12,7 @@
  * crashes (a worker that ends by an exception) and hangs (one that does not
  * end in time), prints them with the seed, and exits 1 on any of them.
  */
-#include "router_entries.h"
+#include "loaded_library.h"
 
 #include <windows.h>
 
@@ -52,9 +52,9 @@ int Worker(int worker, int processes, DWORD seconds, unsigned seed)
         std::printf("worker %d: ZORNET32.DLL does not load (%lu)\n", worker, GetLastError());
         return 3;
     }
-    auto logon = reinterpret_cast<NPLogonEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(43)));
-    auto change = reinterpret_cast<PPChangePasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(47)));
-    auto fetch = reinterpret_cast<QENGetUseridPasswordEntry>(GetProcAddress(provider, MAKEINTRESOURCEA(97)));
+    auto logon = ProviderEntries(provider).NPLogon;
+    auto change = ProviderEntries(provider).PPChangePassword;
+    auto fetch = ProviderEntries(provider).QENGetUseridPassword;
     std::vector<std::string> users;
     for (int i = 0; i < processes; ++i)
         users.push_back(UserName(seed, i));

@@ -1,0 +1,22 @@
+/*
+ * The median of repeated measurements: the middle value once sorted, the
+ * upper of the two middle ones for an even count; 0 for none.
+ */
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+inline double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <size_t N>
+inline double Median(const double (&values)[N])
+{
+    return Median(std::vector<double>(values, values + N));
+}
