@@ -14,7 +14,7 @@ import tempfile
 import unittest
 
 ROOT = os.environ.get('ZOR_SOURCE') or os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
-sys.path.insert(0, os.path.join(ROOT, 'tools', 'helpfile'))
+sys.path.insert(0, os.path.join(ROOT, 'generators', 'helpfile'))
 
 import hlp_format                     # noqa: E402
 import make_help                      # noqa: E402
