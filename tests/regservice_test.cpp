@@ -333,11 +333,11 @@ TEST(SixteenToThirtyTwo, AResultReachesTheSixteenBitCallerWhole)
 {
     /* The benchmark's bare connection, whose targets are built with the same
      * SL_TARGET as the product's, answers 0x12345678: both halves cross. */
-    Library bare("BENCHSL.DLL");
+    Library bare("BARESL32.DLL");
     ASSERT_TRUE(bare.Loaded());
     const BYTE image[18] = {};
     DWORD result = 0;
-    ASSERT_TRUE(CallSixteenBitRoutine("BENCHS16.DLL", "NOTHING18", image, sizeof(image), &result));
+    ASSERT_TRUE(CallSixteenBitRoutine("BARESL16.DLL", "NOTHING18", image, sizeof(image), &result));
     EXPECT_EQ(0x12345678u, result);
 }
 

@@ -14,7 +14,7 @@
 ;                 so that the 32-bit halves connect before the 16-bit ones
 ;     /r:HWND     after each fetch, post message 3000 (wParam: the notice's
 ;                 number) to that window (hex); message 3001 makes one bare
-;                 call up (BENCHS16's NOTHING12) and answers 3001 there
+;                 call up (BARESL16's NOTHING12) and answers 3001 there
 ;
 ; Exit status: 0 after a clean stop; 2 no journal; 3 a library or routine that
 ; cannot be had; 4 a window that cannot be made or registered.
@@ -619,7 +619,7 @@ read_item:
         call far [D(fn_request)]
         ret
 
-; Message 3001: one bare call up (BENCHS16's NOTHING12), then the answer.
+; Message 3001: one bare call up (BARESL16's NOTHING12), then the answer.
 on_bare:
         cmp word [D(fn_bare) + 2], 0
         jne .call
@@ -791,7 +791,7 @@ s_zorn1632:     db 'ZORN1632.DLL', 0
 s_qenthunk:     db 'QENTHUNK.DLL', 0
 s_zornet32:     db 'ZORNET32.DLL', 0
 s_qenregio:     db 'QENREGIO.DLL', 0
-s_benchs16:     db 'BENCHS16.DLL', 0
+s_benchs16:     db 'BARESL16.DLL', 0
 s_registerwindow: db 'REGISTERWINDOW', 0
 s_fetchinto:    db 'FETCHINTO', 0
 s_request:      db 'REQUEST', 0

@@ -4,7 +4,7 @@
  * three far pointers) and RegistryRequest item 7 (QENTHUNK's REQUEST, with no
  * connection stored, and with an operation it refuses at once); against the
  * bare call up, a routine of the same shape whose 32-bit target does nothing
- * (BENCHS16.DLL, BENCHSL.DLL). For QENGetUseridPassword a third line sets the
+ * (BARESL16.DLL, BARESL32.DLL). For QENGetUseridPassword a third line sets the
  * transition's own share, the call up less the service called directly,
  * against the bare call. Item 7 is also set against what it cannot avoid: the
  * bare call up followed by the same registry walk (an attempt to open each of
@@ -86,13 +86,13 @@ bool RunCallUpCases(Report &report)
 {
     HMODULE provider = LoadLibraryA("ZORNET32.DLL");
     HMODULE service = LoadLibraryA("QENREGIO.DLL");
-    HMODULE bench = LoadLibraryA("BENCHSL.DLL");
+    HMODULE bench = LoadLibraryA("BARESL32.DLL");
     static CallUpCase c = {};
     c.credentials = provider ? reinterpret_cast<decltype(&QENGetUseridPassword)>(GetProcAddress(provider, "QENGetUseridPassword")) : nullptr;
     const DWORD fetch = FindSixteenBitRoutine("ZORN1632.DLL", "FETCHINTO");
     const DWORD request = FindSixteenBitRoutine("QENTHUNK.DLL", "REQUEST");
-    const DWORD nothing12 = FindSixteenBitRoutine("BENCHS16.DLL", "NOTHING12");
-    const DWORD nothing18 = FindSixteenBitRoutine("BENCHS16.DLL", "NOTHING18");
+    const DWORD nothing12 = FindSixteenBitRoutine("BARESL16.DLL", "NOTHING12");
+    const DWORD nothing18 = FindSixteenBitRoutine("BARESL16.DLL", "NOTHING18");
     bool complete = bench != nullptr && c.credentials != nullptr && service != nullptr && fetch != 0 && request != 0 && nothing12 != 0 && nothing18 != 0;
     if (!complete) {
         Warn("the provider, the registry service, the bench's bare connection or a 16-bit routine is missing");

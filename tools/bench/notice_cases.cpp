@@ -4,7 +4,7 @@
  * program has fetched the credentials through ZORN1632's thunk and answered
  * this process's window. Against the bare round trip in the same run: a
  * message posted across processes to the same Win16 window, whose handler
- * makes one bare call up (BENCHS16's NOTHING12 into BENCHSL, which does
+ * makes one bare call up (BARESL16's NOTHING12 into BARESL32, which does
  * nothing) and answers. Only the trip is timed; the logon before it is not,
  * and each trip starts with the program idle (its journal line of the notice
  * before, written after its answer, is waited for untimed).
@@ -116,7 +116,7 @@ bool RunNoticeCases(Report &report)
     }
     if (complete) {
         Trips t = {ProviderEntries(provider).NPLogon, &agent, 0};
-        /* Warm both paths up: the first bare trip loads BENCHS16 into the program. */
+        /* Warm both paths up: the first bare trip loads BARESL16 into the program. */
         complete = NoticeTrip(t) >= 0 && BareTrip(t) >= 0;
         double notice[kRepetitions] = {}, bare[kRepetitions] = {}, noticeMin = 1e9, bareMin = 1e9;
         for (DWORD r = 0; complete && r < kRepetitions; ++r) {

@@ -1,5 +1,5 @@
 /*
- * BENCHSL.DLL: the 32-bit half of the benchmark's bare 16-to-32 connection,
+ * BARESL32.DLL: the 32-bit half of the bare 16-to-32 connection (BARESL16.DLL),
  * built as the product is; its targets touch nothing and answer a value with
  * both halves set, so that the tests can see it reach the 16-bit caller whole.
  */
@@ -8,14 +8,14 @@
 
 namespace {
 
-const char kBlock16Name[] = "bench_ThunkData16";
+const char kBlock16Name[] = "bare_ThunkData16";
 
 } // namespace
 
 extern "C" {
 
-extern FlatThunkSL32 bench_ThunkData32;
-extern const DWORD bench_targets[];
+extern FlatThunkSL32 bare_ThunkData32;
+extern const DWORD bare_targets[];
 
 DWORD WINAPI NothingFromSixteen(const BYTE *frame) asm("_NothingFromSixteen");
 DWORD WINAPI NothingFromSixteen(const BYTE * /*frame*/)
@@ -26,8 +26,8 @@ DWORD WINAPI NothingFromSixteen(const BYTE * /*frame*/)
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
 {
     if (reason == DLL_PROCESS_ATTACH)
-        SetTargetTableOffset(&bench_ThunkData32, bench_targets, kBlock16Name, RunningOnWine());
-    return ThunkConnect32(&bench_ThunkData32, kBlock16Name, "BENCHS16.DLL", "BENCHSL.DLL", instance, reason) != 0;
+        SetTargetTableOffset(&bare_ThunkData32, bare_targets, kBlock16Name, RunningOnWine());
+    return ThunkConnect32(&bare_ThunkData32, kBlock16Name, "BARESL16.DLL", "BARESL32.DLL", instance, reason) != 0;
 }
 
 } // extern "C"

@@ -1,8 +1,8 @@
-/* BENCHSL.DLL's block: two targets that do nothing but what every SL target does. */
+/* BARESL32.DLL's block: two targets that do nothing but what every SL target does. */
 #include "sl_target.h"
 
         .intel_syntax noprefix
-        SL_BLOCK32 bench_ThunkData32, 0x42454E43, bench_targets
+        SL_BLOCK32 bare_ThunkData32, 0x42454E43, bare_targets
         .long _Nothing12Target
         .long _Nothing18Target
 

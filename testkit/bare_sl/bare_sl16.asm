@@ -1,15 +1,15 @@
-; BENCHS16.DLL: the benchmark's 16-bit half of a 16-to-32 connection whose
-; targets do nothing (BENCHSL.DLL), so that a call through the platform's SL
-; thunk can be timed bare: NOTHING12 has QENGetUseridPassword's shape (three
-; far pointers, target 0), NOTHING18 RegistryRequest's (target 1).
+; BARESL16.DLL: the 16-bit half of a bare 16-to-32 connection whose targets
+; do nothing (BARESL32.DLL): the platform's SL thunk by itself, for the
+; benchmark's baselines and the tests. NOTHING12 has QENGetUseridPassword's
+; shape (three far pointers, target 0), NOTHING18 RegistryRequest's (target 1).
 
 %include "ne.inc"
 
 
         NE_HEADER
 ne_restab:
-        NE_NAME "BENCHS16", 0
-        NE_NAME "BENCH_THUNKDATA16", 1
+        NE_NAME "BARESL16", 0
+        NE_NAME "BARE_THUNKDATA16", 1
         NE_NAME "DLLENTRYPOINT", 2
         NE_NAME "NOTHING12", 3
         NE_NAME "NOTHING18", 4
@@ -28,7 +28,7 @@ ne_entrytab:
         dw C(nothing18)
         db 0
 ne_entrytab_end:
-        NE_NONRESIDENT "benchmark's bare 16-to-32 calls"
+        NE_NONRESIDENT "bare 16-to-32 calls"
 
         NE_SEGMENT_START code
         NE_DLLENTRYPOINT
@@ -50,11 +50,11 @@ nothing18:
 ne_thunkconnect16:
         NE_FAR_SITE
 ne_module16:
-        db 'BENCHS16.DLL', 0
+        db 'BARESL16.DLL', 0
 ne_module32:
-        db 'BENCHSL.DLL', 0
+        db 'BARESL32.DLL', 0
 ne_block32:
-        db 'bench_ThunkData32', 0
+        db 'bare_ThunkData32', 0
         NE_SEGMENT_END data
         NE_RELOCS_START data
         NE_SL_BLOCK_RELOCS
