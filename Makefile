@@ -24,37 +24,34 @@ build: setup $(BUILD)/CMakeCache.txt
 test: build
 	@scripts/run-in-prefix.sh $(BUILD) ctest --test-dir $(BUILD) --output-on-failure --repeat after-timeout:2
 
+# Runs a program of the build from build/bin in the build's prefix: a 16-bit
+# DLL (TORVEK) is found in the current folder, not in the folder of the
+# program that loads it.
+IN_BIN = cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
+  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix
+
 # INTERACTIVE=1 shows the logon dialogs on the display for a person to type into.
 demo: build
 ifeq ($(INTERACTIVE),1)
 	@if [ -z "$$DISPLAY" ]; then echo "make demo INTERACTIVE=1 needs a display, and DISPLAY is not set" >&2; exit 2; fi
-	@cd $(BUILD)/bin && ZOR_GRAPHICS=x11 $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
-	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix logon_demo.exe --interactive
+	@export ZOR_GRAPHICS=x11; $(IN_BIN) logon_demo.exe --interactive
 else
-	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
-	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix logon_demo.exe
+	@$(IN_BIN) logon_demo.exe
 endif
 
-# Run from build/bin: a 16-bit DLL (TORVEK) is found in the current folder,
-# not in the folder of the program that loads it.
 bench: build
-	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
-	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix bench.exe Z:$(CURDIR)/$(BUILD)/bench.csv
+	@$(IN_BIN) bench.exe Z:$(CURDIR)/$(BUILD)/bench.csv
 
 # PROCESSES, SECONDS and SEED choose the run; a seed printed by a run replays it.
 PROCESSES ?= 8
 SECONDS ?= 30
 stress: build
-	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
-	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix stress.exe --processes $(PROCESSES) \
-	  --seconds $(SECONDS) $(if $(SEED),--seed $(SEED))
+	@$(IN_BIN) stress.exe --processes $(PROCESSES) --seconds $(SECONDS) $(if $(SEED),--seed $(SEED))
 
 # fuzz: about a minute (SECONDS), or INPUTS inputs (1000000 for the long run);
 # SEED replays a run, and a batch's seed printed with a crash replays that batch.
 fuzz: build
-	@cd $(BUILD)/bin && $(CURDIR)/scripts/run-in-prefix.sh $(CURDIR)/$(BUILD) \
-	  $(CURDIR)/scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix fuzz.exe \
-	  $(if $(INPUTS),--inputs $(INPUTS),--seconds $(or $(FUZZ_SECONDS),60)) $(if $(SEED),--seed $(SEED))
+	@$(IN_BIN) fuzz.exe $(if $(INPUTS),--inputs $(INPUTS),--seconds $(or $(FUZZ_SECONDS),60)) $(if $(SEED),--seed $(SEED))
 
 # One picture per dialog and message box, headless, into $(BUILD)/screenshots.
 screenshots: build
