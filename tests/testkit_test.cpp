@@ -2,7 +2,8 @@
  * The test kit's pieces whose fault would hide failures elsewhere: a child
  * that never ends is ended at its time limit and reported as not finished,
  * never as a pass; a child's exit code and output come back as it left them,
- * and one still running when its owner goes is ended; a scratch key puts
+ * its output can be read while it runs, and one still running when its
+ * owner goes is ended; a scratch key puts
  * back what it found and takes away the keys it made.
  */
 #include "child_process.h"
@@ -24,12 +25,10 @@ constexpr char kScratch[] = "Software\\ZorTestKit\\Scratch";
 TEST(ChildProcess, OneThatNeverEndsIsEndedAtItsTimeLimitAndCountsAsUnfinished)
 {
     const DWORD start = GetTickCount();
-    std::string output;
-    EXPECT_EQ(kChildNotFinished, RunProgram(ProgramCommand(kSelf, "--child-hang"), ProgramFolder(), &output, 3000, 1));
+    EXPECT_EQ(kChildNotFinished, RunProgram(ProgramCommand(kSelf, "--child-hang"), ProgramFolder(), nullptr, 3000, 1));
     const DWORD took = GetTickCount() - start;
     EXPECT_GE(took, 3000u);
     EXPECT_LT(took, 30000u);
-    EXPECT_NE(std::string::npos, output.find("hanging")) << "what it wrote before its end is kept: " << output;
 }
 
 TEST(ChildProcess, ItsExitCodeAndOutputComeBackAsItLeftThem)
@@ -40,13 +39,16 @@ TEST(ChildProcess, ItsExitCodeAndOutputComeBackAsItLeftThem)
     EXPECT_EQ(0u, RunProgram(ProgramCommand(kSelf, "--child-exit 0"), ProgramFolder(), nullptr));
 }
 
-TEST(ChildProcess, OneStillRunningWhenItsOwnerGoesIsEnded)
+TEST(ChildProcess, OneStillRunningShowsItsOutputAndIsEndedWhenItsOwnerGoes)
 {
     HANDLE process = nullptr;
     {
         ChildProcess child;
-        ASSERT_TRUE(child.Start(ProgramCommand(kSelf, "--child-hang"), ProgramFolder()));
-        EXPECT_FALSE(child.Wait(200));
+        ASSERT_TRUE(child.Start(ProgramCommand(kSelf, "--child-hang"), ProgramFolder(), true));
+        /* A process's start can take many seconds under an emulated CPU. */
+        for (int i = 0; i < 600 && child.Output().find("hanging") == std::string::npos; ++i)
+            EXPECT_FALSE(child.Wait(100));
+        EXPECT_NE(std::string::npos, child.Output().find("hanging")) << child.Output();
         EXPECT_TRUE(child.Running());
         ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), child.Process(), GetCurrentProcess(), &process,
                                     SYNCHRONIZE, FALSE, 0));
