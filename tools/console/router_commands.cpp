@@ -72,38 +72,33 @@ bool SplitTyping(const std::string &text, std::string *user, std::string *passwo
     return true;
 }
 
-/*
- * Stands in for the person in front of the dialogs: types what the command
- * line gave once, cancels a dialog that comes back, and prints and answers
- * every message box with OK.
- */
-class ConsoleTypist {
-public:
+/* What the console types in place of a person: the logon dialog's fields
+ * (when typeLogon), and the new password when the change-password dialog comes. */
+struct Typing {
     std::string user, password, domain, newPassword;
     bool typeLogon = false;
+};
 
-    ConsoleTypist() { driver_.Otherwise([this](HWND window) { OnWindow(window); }); }
-    ConsoleTypist(const ConsoleTypist &) = delete;
-    ConsoleTypist &operator=(const ConsoleTypist &) = delete;
-
-    /* What works the windows: this typist, or nobody when a person does. */
-    ScriptedTypist *Driver(bool personTypes) { return personTypes ? nullptr : &driver_; }
-
-private:
-    void OnWindow(HWND window)
-    {
+/* Runs call while the console stands in for the person at its windows: it
+ * types each dialog once, cancels a dialog that comes back, and prints and
+ * answers every message box with OK. */
+DWORD RunTyping(const Typing &typing, const std::function<DWORD()> &call)
+{
+    bool logonTyped = false, changeTyped = false;
+    ScriptedTypist typist([](const std::string &problem) { std::printf("typist: %s\n", problem.c_str()); });
+    typist.Otherwise([&](HWND window) {
         if (IsMessageBox(window)) {
             std::printf("message box \"%s\": %s  [OK]\n", Caption(window).c_str(), MessageLine(window).c_str());
             Press(window, IDOK);
-        } else if (IsLogonDialog(window) && typeLogon && !logonTyped_) {
-            logonTyped_ = true;
-            TypeLogonFields(window, user, password, domain);
+        } else if (IsLogonDialog(window) && typing.typeLogon && !logonTyped) {
+            logonTyped = true;
+            TypeLogonFields(window, typing.user, typing.password, typing.domain);
             std::printf("logon dialog: typed user \"%s\", a password of %u characters, domain \"%s\"  [OK]\n",
-                        user.c_str(), static_cast<unsigned>(password.size()), domain.c_str());
+                        typing.user.c_str(), static_cast<unsigned>(typing.password.size()), typing.domain.c_str());
             Press(window, IDOK);
-        } else if (IsChangePasswordDialog(window) && !newPassword.empty() && !changeTyped_) {
-            changeTyped_ = true;
-            TypeNewPassword(window, newPassword);
+        } else if (IsChangePasswordDialog(window) && !typing.newPassword.empty() && !changeTyped) {
+            changeTyped = true;
+            TypeNewPassword(window, typing.newPassword);
             std::printf("change-password dialog: typed the new password twice  [OK]\n");
             Press(window, IDOK);
         } else {
@@ -111,30 +106,27 @@ private:
                         IsLogonDialog(window) ? "the logon dialog" : "the change-password dialog");
             Press(window, IDCANCEL);
         }
-    }
-
-    ScriptedTypist driver_{[](const std::string &problem) { std::printf("typist: %s\n", problem.c_str()); }};
-    bool logonTyped_ = false;
-    bool changeTyped_ = false;
-};
+    });
+    return typist.Run(call);
+}
 
 /* --flags, --type and --new-password; 0 when they are good, otherwise the
  * usage error's status. */
-int ParseLogon(const Arguments &args, DWORD *flags, ConsoleTypist *typist)
+int ParseLogon(const Arguments &args, DWORD *flags, Typing *typing)
 {
     if (args.Has("flags") && (!ParseNumber(args.Value("flags"), flags) ||
                               (*flags != FlagsInteractive && *flags != FlagsSilent &&
                                *flags != FlagsInteractiveValidated)))
         return UsageError("logon", "--flags must be 2, 4 or 6");
-    typist->newPassword = args.Value("new-password");
+    typing->newPassword = args.Value("new-password");
     if (args.Has("type")) {
         if (*flags == FlagsSilent)
             return UsageError("logon", "--type is for the logon dialog of --flags 2 or 6");
-        if (!SplitTyping(args.Value("type"), &typist->user, &typist->password, &typist->domain))
+        if (!SplitTyping(args.Value("type"), &typing->user, &typing->password, &typing->domain))
             return UsageError("logon", "--type must be USER:PASSWORD:DOMAIN");
-        typist->typeLogon = true;
+        typing->typeLogon = true;
     }
-    if (*flags != FlagsSilent && !typist->typeLogon && !DisplayAvailable())
+    if (*flags != FlagsSilent && !typing->typeLogon && !DisplayAvailable())
         return UsageError("logon", "no display here to show the logon dialog: give --type USER:PASSWORD:DOMAIN");
     return 0;
 }
@@ -172,8 +164,8 @@ int RunPasswordStatus(const Arguments &args)
 int RunLogon(const Arguments &args)
 {
     DWORD flags = FlagsSilent;
-    ConsoleTypist typist;
-    if (const int usage = ParseLogon(args, &flags, &typist))
+    Typing typing;
+    if (const int usage = ParseLogon(args, &flags, &typing))
         return usage;
     if (args.Has("domain")) {
         const LONG status = RememberDomain(args.Value("domain"));
@@ -187,8 +179,9 @@ int RunLogon(const Arguments &args)
         if (!CopyWhole(buffers.user, args.Value("user").c_str()) ||
             !CopyWhole(buffers.password, args.Value("password").c_str()))
             return UsageError("logon", "--user and --password take at most 255 characters");
-        const bool personTypes = flags != FlagsSilent && !typist.typeLogon;
-        const DWORD status = RouterLogon(provider.NPLogon, &buffers, flags, typist.Driver(personTypes));
+        const auto call = [&] { return RouterLogon(provider.NPLogon, &buffers, flags, nullptr); };
+        const bool personTypes = flags != FlagsSilent && !typing.typeLogon;
+        const DWORD status = personTypes ? call() : RunTyping(typing, call);
         std::printf("the router's buffers: user \"%s\", a password of %u characters\n", buffers.user,
                     static_cast<unsigned>(LengthOf(buffers.password)));
         return ReportStatus(status);
@@ -219,9 +212,7 @@ int RunChangePassword(const Arguments &args)
             return UsageError("change-password", "--user, --old and --new take at most 255 characters");
         RouterLogonInfo changed = {user, newPassword}, previous = {user, oldPassword};
         const auto call = [&] { return provider.PPChangePassword(&changed, &previous, action); };
-        ConsoleTypist typist;
-        ScriptedTypist *driver = typist.Driver(DisplayAvailable());
-        return ReportStatus(driver != nullptr ? driver->Run(call) : call());
+        return ReportStatus(DisplayAvailable() ? call() : RunTyping(Typing(), call));
     });
 }
 
