@@ -14,6 +14,7 @@
 #include "inf_install.h"
 #include "provider_settings.h"
 #include "registry_values.h"
+#include "scripted_typist.h"
 #include "shared_logon_record.h"
 #include "simnet.h"
 #include "sixteen_bit.h"
@@ -188,7 +189,8 @@ std::string InteractiveLogon(Demo &demo, const char *hint, std::initializer_list
         demo.Say("type into the logon dialog: %s", hint);
     LogonBuffers buffers;
     ExpectSuccessOnTheNetwork(demo, [&] {
-        return RouterLogon(demo.entries.NPLogon, &buffers, FlagsInteractive, demo.interactive ? nullptr : &typist);
+        const auto logon = [&] { return RouterLogon(demo.entries.NPLogon, &buffers, FlagsInteractive); };
+        return demo.interactive ? logon() : typist.Run(logon);
     });
     demo.Say("the router's buffers: user \"%s\", password \"%s\"", buffers.user, buffers.password);
     return buffers.password;
@@ -244,7 +246,7 @@ void SilentLogon(Demo &demo)
 {
     RememberDomain("zordom");
     LogonBuffers alice = {"alice", "secret"};
-    ExpectSuccessOnTheNetwork(demo, [&] { return RouterLogon(demo.entries.NPLogon, &alice, FlagsSilent, nullptr); });
+    ExpectSuccessOnTheNetwork(demo, [&] { return RouterLogon(demo.entries.NPLogon, &alice, FlagsSilent); });
     ExpectNotice(demo, 1, "ALICE");
 }
 

@@ -6,11 +6,10 @@
 
 #include <cstdio>
 
-DWORD RouterLogon(decltype(&NPLogon) logon, LogonBuffers *buffers, DWORD flags, ScriptedTypist *typist)
+DWORD RouterLogon(decltype(&NPLogon) logon, LogonBuffers *buffers, DWORD flags)
 {
     RouterLogonInfo info = {buffers->user, buffers->password};
-    const auto call = [&] { return logon(nullptr, &info, nullptr, nullptr, 0, flags); };
-    return typist != nullptr ? typist->Run(call) : call();
+    return logon(nullptr, &info, nullptr, nullptr, 0, flags);
 }
 
 DWORD ReadConnections(std::vector<Connection> *connections)

@@ -7,7 +7,6 @@
 
 #include "agent_process.h"
 #include "loaded_library.h"
-#include "scripted_typist.h"
 
 #include <string>
 #include <vector>
@@ -18,8 +17,8 @@ struct LogonBuffers {
     char password[256] = "";
 };
 
-/* NPLogon as the router calls it, its windows worked by typist (by a person when null). */
-DWORD RouterLogon(decltype(&NPLogon) logon, LogonBuffers *buffers, DWORD flags, ScriptedTypist *typist);
+/* NPLogon as the router calls it: no owner window, previous logon or script. */
+DWORD RouterLogon(decltype(&NPLogon) logon, LogonBuffers *buffers, DWORD flags);
 
 /* A persistent connection: the local device (F:, LPT1:) and the remote path. */
 struct Connection {

@@ -7,6 +7,7 @@
 #include "client_session.h"
 #include "inf_install.h"
 #include "provider_settings.h"
+#include "scripted_typist.h"
 
 #include <cstdio>
 #include <functional>
@@ -179,7 +180,7 @@ int RunLogon(const Arguments &args)
         if (!CopyWhole(buffers.user, args.Value("user").c_str()) ||
             !CopyWhole(buffers.password, args.Value("password").c_str()))
             return UsageError("logon", "--user and --password take at most 255 characters");
-        const auto call = [&] { return RouterLogon(provider.NPLogon, &buffers, flags, nullptr); };
+        const auto call = [&] { return RouterLogon(provider.NPLogon, &buffers, flags); };
         const bool personTypes = flags != FlagsSilent && !typing.typeLogon;
         const DWORD status = personTypes ? call() : RunTyping(typing, call);
         std::printf("the router's buffers: user \"%s\", a password of %u characters\n", buffers.user,

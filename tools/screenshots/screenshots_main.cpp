@@ -14,6 +14,7 @@
 #include "client_session.h"
 #include "help_viewer.h"
 #include "provider_settings.h"
+#include "scripted_typist.h"
 #include "simnet.h"
 #include "zornet32.h"
 
@@ -126,7 +127,7 @@ void Work(const std::function<DWORD()> &call, std::initializer_list<Step> steps)
 void InteractiveLogon(const ProviderEntries &provider, std::initializer_list<Step> steps)
 {
     LogonBuffers buffers = {"alice", ""};
-    Work([&] { return RouterLogon(provider.NPLogon, &buffers, FlagsInteractive, nullptr); }, steps);
+    Work([&] { return RouterLogon(provider.NPLogon, &buffers, FlagsInteractive); }, steps);
 }
 
 void LogonPictures(const ProviderEntries &provider)
