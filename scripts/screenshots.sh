@@ -15,19 +15,13 @@ build=$(cd "$1" && pwd)
 out="$build/screenshots"
 desktop=800x600
 started=$SECONDS
+fail() { echo "make screenshots: $*" >&2; exit "${status:-1}"; }
 
 for tool in Xvfb import identify; do
-  if ! command -v $tool >/dev/null; then
-    echo "make screenshots needs Xvfb and ImageMagick ($tool is missing):" \
-         "run scripts/install-deps.sh as root, or install the packages xvfb and imagemagick" >&2
-    exit 2
-  fi
+  command -v $tool >/dev/null || status=2 fail "needs Xvfb and ImageMagick ($tool is missing):" \
+    "run scripts/install-deps.sh as root, or install the packages xvfb and imagemagick"
 done
-
-if [ ! -f "$build/bin/screenshots.exe" ]; then
-  echo "make screenshots: $build/bin/screenshots.exe is not built; run make screenshots" >&2
-  exit 2
-fi
+[ -f "$build/bin/screenshots.exe" ] || status=2 fail "$build/bin/screenshots.exe is not built; run make screenshots"
 rm -rf "$out"
 mkdir -p "$out"
 
@@ -39,14 +33,17 @@ for _ in $(seq 100); do
   [ -s "$out/.display" ] && break
   sleep 0.1
 done
-if [ ! -s "$out/.display" ]; then
-  echo "make screenshots: Xvfb did not start" >&2
-  exit 1
-fi
+[ -s "$out/.display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$out/.display")"
 
 export ZOR_GRAPHICS=x11
 "$here/wine-prefix.sh" start "$build" || exit 1
+# Wine draws the buttons of a title bar with the Marlett font, which the
+# prefix's Fonts folder holds; without it they show plain letters.
+if ! find -L "$build/wineprefix/drive_c/windows/Fonts" -maxdepth 1 -iname marlett.ttf -type f | grep -q .; then
+  "$here/wine-prefix.sh" stop "$build"
+  fail "the Marlett font is not in the prefix (package fonts-wine): title-bar buttons would show letters"
+fi
 folder="Z:$out"
 (cd "$build/bin" && WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all \
   exec wine explorer /desktop=zorshots,$desktop screenshots.exe "${folder//\//\\}") \
@@ -67,6 +64,7 @@ while [ ! -f "$out/finished.txt" ]; do
     [ -e "$want" ] || continue
     read -r left top width height <"$want"
     import -window root -crop "${width}x${height}+${left}+${top}" +repage -strip "PNG24:${want%.want}.png"
+    echo "$(basename "$want" .want) ${width}x${height}" >>"$out/pictures.txt"
     rm -f "$want"
   done
   if [ $SECONDS -gt $deadline ]; then
@@ -77,32 +75,25 @@ while [ ! -f "$out/finished.txt" ]; do
 done
 "$here/wine-prefix.sh" stop "$build"
 
-# Each picture the program listed: there, its window's size, not blank.
+# The program's own complaints (a line per picture taken is not one), then
+# each picture asked for: there, its window's size, not blank.
 problems=0
 [ "$(cat "$out/finished.txt" 2>/dev/null)" = 0 ] || problems=1
-# The program's own complaints (a line per picture taken is not one).
 tr -d '\r' <"$out/screenshots.log" | grep '^screenshots:' | grep -v '^screenshots: [a-z0-9-]*$' >&2
 while read -r name size; do
   file="$out/$name.png"
+  read -r width height colours <<<"$(identify -format '%w %h %k' "$file" 2>/dev/null)"
   if [ ! -f "$file" ]; then
     echo "missing: $name.png" >&2
-    problems=1
-    continue
-  fi
-  read -r width height colours <<<"$(identify -format '%w %h %k' "$file")"
-  if [ "${width}x${height}" != "$size" ]; then
+  elif [ "${width}x${height}" != "$size" ]; then
     echo "$name.png is ${width}x${height}, its window $size" >&2
-    problems=1
   elif [ "$colours" -le 8 ]; then
     echo "$name.png is blank ($colours colours)" >&2
-    problems=1
   else
     printf '  %-40s %9s %4d colours\n' "$name.png" "$size" "$colours"
+    continue
   fi
+  problems=1
 done <"$out/pictures.txt"
-count=$(grep -c . "$out/pictures.txt" 2>/dev/null)
-if [ $problems -ne 0 ]; then
-  echo "make screenshots: not as expected; see above and $out/screenshots.log" >&2
-  exit 1
-fi
-echo "make screenshots: $count pictures in $out, $((SECONDS - started)) s"
+[ $problems -eq 0 ] || fail "not as expected; see above and $out/screenshots.log"
+echo "make screenshots: $(grep -c . "$out/pictures.txt") pictures in $out, $((SECONDS - started)) s"

@@ -10,32 +10,28 @@
  *
  * "--interactive" leaves the two logon dialogs to a person at a display.
  */
-#include "agent_process.h"
-#include "child_process.h"
+#include "client_session.h"
 #include "inf_install.h"
 #include "provider_settings.h"
 #include "registry_values.h"
-#include "sixteen_bit.h"
-#include "loaded_library.h"
 #include "scripted_typist.h"
+#include "shared_logon_record.h"
 #include "simnet.h"
+#include "sixteen_bit.h"
 #include "status_text.h"
 #include "zornet32.h"
+
+#include <shlwapi.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
+#include <optional>
 
 namespace {
 
-class Transcript {
-public:
-    void Step(const char *title)
-    {
-        std::printf("\n== %d. %s\n", ++steps_, title);
-    }
+/* The transcript, and what the steps share. */
+struct Demo {
     void Say(const char *format, ...)
     {
         std::va_list args;
@@ -49,361 +45,355 @@ public:
     {
         if (!seen) {
             std::printf("   !! not as expected: %s\n", what.c_str());
-            ++failures_;
+            ++failures;
         }
     }
-    void ExpectStatus(DWORD status, DWORD expected)
+    void ExpectSuccess(DWORD status)
     {
         Say("result %s", DescribeStatus(status).c_str());
-        Expect(status == expected, "result " + DescribeStatus(expected));
-    }
-    int Finish(DWORD started)
-    {
-        const double seconds = (GetTickCount() - started) / 1000.0;
-        if (failures_ == 0)
-            std::printf("\ndemo finished in %.1f s: all %d steps as expected\n", seconds, steps_);
-        else
-            std::printf("\ndemo finished in %.1f s: %d things not as expected\n", seconds, failures_);
-        return failures_ == 0 ? 0 : 1;
+        Expect(status == 0, "result " + DescribeStatus(0));
     }
 
-private:
-    int steps_ = 0;
-    int failures_ = 0;
+    bool interactive = false;
+    bool over = false; /* a step failed that the rest need */
+    int failures = 0;
+    PrintedAgent agent{"   16-bit program ZORAGENT.EXE (own process): "};
+    std::optional<LoadedLibrary> provider, service;
+    ProviderEntries entries;
 };
 
-Transcript transcript;
+using Step = ScriptedTypist::Step;
 
-const char *ClientEntryName(LONG entry)
+/* The two persistent connections the 16-bit side stores, reads and deletes. */
+const Connection kConnections[] = {{"F:", "\\\\ZORSRV1\\DOCS"}, {"LPT1:", "\\\\ZORSRV1\\LASER"}};
+
+/* The client's entries, in the order of SimClientEntry. */
+constexpr const char *kClientEntryNames[] = {"GetLogonServer", "GetHomeDirectory",       "ChangePassword",
+                                             "Logoff",         "LogonServerUnavailable", "Logon"};
+static_assert(SimLogon == 5, "a name for every entry");
+
+/* A client call's arguments as the 16-bit entry got them: far pointers (and
+ * the strings behind them), Logon's WORD value. */
+std::string SixteenBitArguments(const SimCall &call)
 {
-    switch (entry) {
-    case SimGetLogonServer: return "GetLogonServer";
-    case SimGetHomeDirectory: return "GetHomeDirectory";
-    case SimChangePassword: return "ChangePassword";
-    case SimLogoff: return "Logoff";
-    case SimLogonServerUnavailable: return "LogonServerUnavailable";
-    case SimLogon: return "Logon";
-    default: return "?";
+    std::string arguments;
+    for (DWORD slot = 0; slot < call.argCount && slot < 4; ++slot) {
+        char argument[128];
+        const DWORD value = call.farArgs[slot];
+        if (call.entry == SimLogon && slot == 3)
+            wsprintfA(argument, "%lu", value);
+        else if (call.text[slot][0] != '\0')
+            wsprintfA(argument, "%04X:%04X \"%s\"", HIWORD(value), LOWORD(value), call.text[slot]);
+        else
+            wsprintfA(argument, "%04X:%04X", HIWORD(value), LOWORD(value));
+        arguments += std::string(slot == 0 ? "" : ", ") + argument;
     }
+    return arguments;
 }
 
-/* What reached the simulated network since the journal held from entries. */
-void PrintNetwork(DWORD from)
+/* Makes the call, prints what reached the simulated network meanwhile, and
+ * expects success. */
+void ExpectSuccessOnTheNetwork(Demo &demo, const std::function<DWORD()> &call)
 {
-    SimCall call;
-    for (DWORD i = from; SimJournalEntry(i, &call); ++i) {
-        if (call.source == SimMsnet32)
-            transcript.Say("  network: MSNET32 validates domain \"%s\" user \"%s\" password \"%s\"", call.text[0],
-                           call.text[1], call.text[2]);
-        else if (call.source == SimTorvek) {
-            /* The arguments as the 16-bit entry got them: far pointers (and
-             * the strings behind them), Logon's WORD value. */
-            std::string arguments;
-            for (DWORD slot = 0; slot < call.argCount && slot < 4; ++slot) {
-                char argument[128];
-                const DWORD value = call.farArgs[slot];
-                if (call.entry == SimLogon && slot == 3)
-                    wsprintfA(argument, "%lu", value);
-                else if (slot < 4 && call.text[slot][0] != '\0')
-                    wsprintfA(argument, "%04X:%04X \"%s\"", HIWORD(value), LOWORD(value), call.text[slot]);
-                else
-                    wsprintfA(argument, "%04X:%04X", HIWORD(value), LOWORD(value));
-                arguments += std::string(slot == 0 ? "" : ", ") + argument;
-            }
-            transcript.Say("  16-bit TORVEK.DLL: %s(%s), crossed through the flat thunk", ClientEntryName(call.entry),
-                           arguments.c_str());
-        }
+    SimCall received;
+    DWORD next = SimJournalCount();
+    const DWORD status = call();
+    for (; SimJournalEntry(next, &received); ++next) {
+        if (received.source == SimMsnet32)
+            demo.Say("  network: MSNET32 validates domain \"%s\" user \"%s\" password \"%s\"", received.text[0],
+                     received.text[1], received.text[2]);
+        else if (received.source == SimTorvek)
+            demo.Say("  16-bit TORVEK.DLL: %s(%s), crossed through the flat thunk",
+                     received.entry >= 0 && received.entry <= SimLogon ? kClientEntryNames[received.entry] : "?",
+                     SixteenBitArguments(received).c_str());
     }
+    demo.ExpectSuccess(status);
 }
 
-/* The network client's 16-bit program, ZORAGENT.EXE, in a process of its
- * own: the demo shows each line of its journal once. */
-AgentProcess agent;
-size_t agentLinesShown = 0;
-
-std::string Lower(std::string text)
-{
-    for (char &c : text)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return text;
-}
-
-void ShowAgent()
-{
-    const std::vector<std::string> lines = agent.Lines();
-    for (; agentLinesShown < lines.size(); ++agentLinesShown)
-        transcript.Say("16-bit program ZORAGENT.EXE (own process): %s", lines[agentLinesShown].c_str());
-}
-
-/* The program hears message 3000 number `notice` and fetches the user's
+/* The program hears notice number `notice` and fetches the user's
  * credentials through ZORN1632's thunk; waited for, never longer than 30 s. */
-void ExpectNotification(int notice, const char *user)
+void ExpectNotice(Demo &demo, int notice, const char *user)
 {
     std::string error;
-    const std::string line = agent.WaitForLine("notice " + std::to_string(notice) + ":", 30000, &error);
-    ShowAgent();
+    const std::string line = demo.agent.WaitForLine("notice " + std::to_string(notice) + ":", 30000, &error);
+    demo.agent.PrintNewLines();
     if (line.empty())
-        transcript.Say("%s", error.c_str());
-    transcript.Expect(!line.empty(), "message 3000 number " + std::to_string(notice) + " for the 16-bit program");
+        demo.Say("%s", error.c_str());
+    demo.Expect(!line.empty(), "message " + std::to_string(kLogonNotifyMessage) + " number " +
+                                   std::to_string(notice) + " for the 16-bit program");
     /* The silent logon upper-cases the shared block in place; the dialog
-     * leaves it as typed. */
+     * leaves it as typed, and a person may type either. */
     if (user != nullptr)
-        transcript.Expect(Lower(line).find(Lower(std::string("user \"") + user + "\"")) != std::string::npos,
-                          std::string("the 16-bit program fetches ") + user);
+        demo.Expect(StrStrIA(line.c_str(), (std::string("user \"") + user + "\"").c_str()) != nullptr,
+                    std::string("the 16-bit program fetches ") + user);
 }
 
 /* Typist steps. */
-ScriptedTypist::Step TypeLogon(const char *user, const char *password, const char *domain)
+Step TypeLogon(Demo &demo, const char *user, const char *password, const char *domain)
 {
-    return [=](HWND dialog) {
-        transcript.Expect(IsLogonDialog(dialog), "the logon dialog");
+    return [=, &demo](HWND dialog) {
+        demo.Expect(IsLogonDialog(dialog), "the logon dialog");
         TypeLogonFields(dialog, user, password, domain);
-        transcript.Say("typist, in \"%s\": user \"%s\", password \"%s\", domain \"%s\", OK", Caption(dialog).c_str(),
-                       user, password, domain);
+        demo.Say("typist, in \"%s\": user \"%s\", password \"%s\", domain \"%s\", OK", Caption(dialog).c_str(), user,
+                 password, domain);
         Press(dialog, IDOK);
     };
 }
 
-ScriptedTypist::Step ReadMessage(const std::string &expected)
+Step ReadMessage(Demo &demo, UINT id)
 {
-    return [=](HWND box) {
-        transcript.Say("message box \"%s\": %s", Caption(box).c_str(), MessageLine(box).c_str());
-        transcript.Expect(IsMessageBox(box) && MessageText(box) == expected, "the provider's message");
-        transcript.Say("typist presses OK");
+    return [=, &demo](HWND box) {
+        demo.Say("message box \"%s\": %s", Caption(box).c_str(), MessageLine(box).c_str());
+        demo.Expect(IsMessageBox(box) && MessageText(box) == ProviderString(demo.provider->Module(), id),
+                    "the provider's message");
+        demo.Say("typist presses OK");
         Press(box, IDOK);
     };
 }
 
-ScriptedTypist::Step RetypePassword(const char *password)
+Step RetypePassword(Demo &demo, const char *password)
 {
-    return [=](HWND dialog) {
-        transcript.Expect(IsLogonDialog(dialog), "the logon dialog again");
-        transcript.Say("the dialog is back with user \"%s\" and the focus on field %d (the password)",
-                       FieldText(dialog, IDC_USERNAME).c_str(), FocusedControl());
-        transcript.Expect(FocusedControl() == IDC_PASSWORD, "the focus on the password field");
+    return [=, &demo](HWND dialog) {
+        demo.Expect(IsLogonDialog(dialog), "the logon dialog again");
+        demo.Say("the dialog is back with user \"%s\" and the focus on field %d (the password)",
+                 FieldText(dialog, IDC_USERNAME).c_str(), FocusedControl());
+        demo.Expect(FocusedControl() == IDC_PASSWORD, "the focus on the password field");
         ClearField(dialog, IDC_PASSWORD);
         Type(dialog, IDC_PASSWORD, password);
-        transcript.Say("typist types the password \"%s\", OK", password);
+        demo.Say("typist types the password \"%s\", OK", password);
         Press(dialog, IDOK);
     };
 }
 
-ScriptedTypist::Step ChangePassword(const char *newPassword)
+Step ChangePassword(Demo &demo, const char *newPassword)
 {
-    return [=](HWND dialog) {
-        transcript.Expect(IsChangePasswordDialog(dialog), "the change-password dialog");
+    return [=, &demo](HWND dialog) {
+        demo.Expect(IsChangePasswordDialog(dialog), "the change-password dialog");
         TypeNewPassword(dialog, newPassword);
-        transcript.Say("typist, in \"%s\": new password \"%s\" twice, OK", Caption(dialog).c_str(), newPassword);
+        demo.Say("typist, in \"%s\": new password \"%s\" twice, OK", Caption(dialog).c_str(), newPassword);
         Press(dialog, IDOK);
     };
 }
 
-void ReportTypist(const std::string &problem)
+/* One interactive logon (flags 2): worked by the typist's script, or by a
+ * person who is told what to type. Returns the router's password buffer. */
+std::string InteractiveLogon(Demo &demo, const char *hint, std::initializer_list<Step> script)
 {
-    transcript.Say("typist: %s", problem.c_str());
-    transcript.Expect(false, "every dialog as the script foresaw");
+    ScriptedTypist typist([&demo](const std::string &problem) {
+        demo.Say("typist: %s", problem.c_str());
+        demo.Expect(false, "every dialog as the script foresaw");
+    });
+    for (const Step &step : script)
+        typist.Then(step);
+    if (demo.interactive)
+        demo.Say("type into the logon dialog: %s", hint);
+    LogonBuffers buffers;
+    ExpectSuccessOnTheNetwork(demo, [&] {
+        const auto logon = [&] { return RouterLogon(demo.entries.NPLogon, &buffers, FlagsInteractive); };
+        return demo.interactive ? logon() : typist.Run(logon);
+    });
+    demo.Say("the router's buffers: user \"%s\", password \"%s\"", buffers.user, buffers.password);
+    return buffers.password;
 }
 
-/*
- * One interactive logon (flags 2): worked by the typist's script, or by a
- * person who is told what to type. Returns the router's password buffer.
- */
-std::string InteractiveLogonStep(decltype(&NPLogon) logon, bool interactive, const char *hint,
-                                 const std::vector<ScriptedTypist::Step> &script)
+/* NPGetPolicyPath's answer under the settings just written. */
+void ExpectPolicyPath(Demo &demo, const char *expected)
 {
-    char user[256] = "", password[256] = "";
-    RouterLogonInfo info = {user, password};
-    auto call = [&] { return logon(nullptr, &info, nullptr, nullptr, 0, FlagsInteractive); };
-    const DWORD from = SimJournalCount();
-    DWORD status;
-    if (interactive) {
-        transcript.Say("type into the logon dialog: %s", hint);
-        status = call();
-    } else {
-        ScriptedTypist typist(ReportTypist);
-        for (const ScriptedTypist::Step &step : script)
-            typist.Then(step);
-        status = typist.Run(call);
-    }
-    PrintNetwork(from);
-    transcript.ExpectStatus(status, 0);
-    transcript.Say("the router's buffers: user \"%s\", password \"%s\"", user, password);
-    return password;
+    char path[MAX_PATH] = "";
+    DWORD size = sizeof(path);
+    const DWORD status = demo.entries.NPGetPolicyPath(path, &size, 0);
+    demo.Say("policy path: %s", path);
+    demo.ExpectSuccess(status);
+    demo.Expect(std::strcmp(path, expected) == 0, expected);
 }
+
+/* The steps, in the transcript's order. */
+
+void Install(Demo &demo)
+{
+    std::string log;
+    const DWORD installed = InstallProvider(&log);
+    for (size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
+        demo.Say("%s", log.substr(start, end - start).c_str());
+    demo.ExpectSuccess(installed);
+}
+
+void StartAgent(Demo &demo)
+{
+    std::string error;
+    const bool registered = demo.agent.Start("", &error);
+    if (!registered)
+        demo.Say("%s", error.c_str());
+    demo.Expect(registered, "ZORAGENT.EXE registered its window through ZORN1632's thunk");
+    demo.over = !registered;
+}
+
+void LoadProvider(Demo &demo)
+{
+    demo.provider.emplace("ZORNET32.DLL");
+    demo.over = !demo.provider->Loaded();
+    if (demo.over) {
+        demo.Say("ZORNET32.DLL did not load: %s", DescribeStatus(GetLastError()).c_str());
+        return demo.Expect(false, "the provider loads");
+    }
+    demo.entries = ProviderEntries(*demo.provider);
+    demo.Say("NPGetCaps: network type 0x%08lX, spec version 0x%08lX", demo.entries.NPGetCaps(2),
+             demo.entries.NPGetCaps(1));
+    demo.Expect(demo.agent.Running(), "the 16-bit program still runs");
+}
+
+void SilentLogon(Demo &demo)
+{
+    RememberDomain("zordom");
+    LogonBuffers alice = {"alice", "secret"};
+    ExpectSuccessOnTheNetwork(demo, [&] { return RouterLogon(demo.entries.NPLogon, &alice, FlagsSilent); });
+    ExpectNotice(demo, 1, "ALICE");
+}
+
+void WrongPasswordFirst(Demo &demo)
+{
+    InteractiveLogon(demo, "user alice, password secret, domain zordom",
+                     {TypeLogon(demo, "alice", "guess", "zordom"), ReadMessage(demo, IDS_WRONG_PASSWORD),
+                      RetypePassword(demo, "secret")});
+    ExpectNotice(demo, 2, "alice");
+}
+
+void ExpiredPassword(Demo &demo)
+{
+    const std::string changed =
+        InteractiveLogon(demo, "user bob, password oldpass, domain zordom; then a new password",
+                         {TypeLogon(demo, "bob", "oldpass", "zordom"), ReadMessage(demo, IDS_PASSWORD_EXPIRED),
+                          ChangePassword(demo, "newpass")});
+    if (!demo.interactive)
+        demo.Expect(changed == "NEWPASS", "the new password in the router's buffer");
+    ExpectNotice(demo, 3, "bob");
+}
+
+void HomeDirectory(Demo &demo)
+{
+    char directory[MAX_PATH] = "";
+    DWORD size = sizeof(directory);
+    const DWORD status = demo.entries.NPGetHomeDirectory(directory, &size);
+    demo.Say("home directory: %s", directory);
+    demo.ExpectSuccess(status);
+    demo.Expect(std::strcmp(directory, "\\\\ZORSRV1\\HOME") == 0, "\\\\ZORSRV1\\HOME");
+}
+
+void PolicyPath(Demo &demo)
+{
+    const char configured[] = "\\\\ZORSRV1\\POLICY\\CONFIG.POL";
+    ConfigurePolicyPath(configured);
+    demo.Say("settings: UpdateMode 1, UseDefaultNetLocation 0, NetworkPath %s", configured);
+    ExpectPolicyPath(demo, configured);
+    UseDefaultPolicyPath();
+    demo.Say("settings: UpdateMode 1, UseDefaultNetLocation 1 (the logon server's NETLOGON share)");
+    ExpectPolicyPath(demo, "\\\\ZORSRV1\\NETLOGON\\CONFIG.POL");
+    for (const char *name : {kUpdateModeValue, kUseDefaultLocationValue, kNetworkPathValue})
+        DeleteValue(HKEY_LOCAL_MACHINE, kUpdateKey, name);
+}
+
+void RegistryService(Demo &demo)
+{
+    demo.service.emplace("QENREGIO.DLL");
+    demo.Expect(demo.service->Loaded(), "QENREGIO.DLL loads");
+    for (Connection connection : kConnections) {
+        char user[] = "ALICE";
+        const DWORD status = QenthunkRequest(SetItem, ItemPersistentConnections, user, 0, connection.device.data(),
+                                             connection.remote.data());
+        demo.Say("set connection %s -> %s, result %s", connection.device.c_str(), connection.remote.c_str(),
+                 DescribeStatus(status).c_str());
+        demo.Expect(status == 0, "the connection is stored");
+    }
+    std::vector<Connection> table;
+    DWORD status = ReadConnections(&table);
+    demo.Say("read item 7 (persistent connections): result %s", DescribeStatus(status).c_str());
+    int found = 0;
+    for (const Connection &entry : table) {
+        demo.Say("  %-6s %s", entry.device.c_str(), entry.remote.c_str());
+        for (const Connection &stored : kConnections)
+            found += entry.device == stored.device && entry.remote == stored.remote;
+    }
+    demo.Expect(status == 0 && found == 2, "both connections in the table");
+
+    char domain[kTextRoom + 1] = "";
+    status = QenthunkRequest(ReadItem, ItemAuthenticatingAgent, domain, sizeof(domain), nullptr, nullptr);
+    demo.Say("read item 2 (the remembered logon domain): \"%s\", result %s", domain, DescribeStatus(status).c_str());
+    demo.Expect(status == 0 && lstrcmpiA(domain, "zordom") == 0, "the domain typed in the dialog");
+}
+
+void Logoff(Demo &demo)
+{
+    ExpectSuccessOnTheNetwork(demo, [&] { return demo.entries.NPLogoff(nullptr, nullptr, kLogoffReasonLogoff); });
+    ExpectNotice(demo, 4, nullptr);
+    char loggedOn[32] = "";
+    const BOOL someone = SimLoggedOnUser(loggedOn, sizeof(loggedOn));
+    demo.Say("logged on at the client now: %s", someone ? loggedOn : "nobody");
+    demo.Expect(!someone, "nobody logged on");
+    const std::vector<std::string> lines = demo.agent.Lines();
+    demo.Expect(!lines.empty() &&
+                    lines.back().find("F:=\\\\ZORSRV1\\DOCS LPT1:=\\\\ZORSRV1\\LASER;") != std::string::npos,
+                "the 16-bit program reads both connections");
+}
+
+void DeleteConnections(Demo &demo)
+{
+    for (Connection connection : kConnections) {
+        const DWORD status =
+            QenthunkRequest(DeleteItem, ItemPersistentConnections, nullptr, 0, connection.device.data(), nullptr);
+        demo.Say("delete connection %s, result %s", connection.device.c_str(), DescribeStatus(status).c_str());
+        demo.Expect(status == 0, "the connection is deleted");
+    }
+}
+
+void StopAgent(Demo &demo)
+{
+    demo.Expect(demo.agent.Stop(30000), "ZORAGENT.EXE stops by itself");
+    demo.agent.PrintNewLines();
+    const std::vector<std::string> lines = demo.agent.Lines();
+    demo.Expect(!lines.empty() && lines.back() == "stopped (status 0)", "stopped with status 0");
+}
+
+struct DemoStep {
+    const char *title;
+    void (*run)(Demo &demo);
+};
+
+constexpr DemoStep kSteps[] = {
+    {"install the provider into this machine's registry", Install},
+    {"the network client's 16-bit program starts in its own process and registers its window", StartAgent},
+    {"load ZORNET32.DLL as the router does", LoadProvider},
+    {"silent logon (flags 4) of alice, password secret, remembered domain zordom", SilentLogon},
+    {"interactive logon (flags 2): a wrong password first", WrongPasswordFirst},
+    {"interactive logon of bob, whose password has expired", ExpiredPassword},
+    {"the user's home directory (NPGetHomeDirectory)", HomeDirectory},
+    {"the policy path (NPGetPolicyPath): configured, then the default location", PolicyPath},
+    {"the registry service of the 16-bit side: 16-bit QENTHUNK.DLL calls QENREGIO up through the flat thunk",
+     RegistryService},
+    {"logoff (NPLogoff, reason 1): the client logs off and the 16-bit side hears of it", Logoff},
+    {"the registry service deletes the two connections again", DeleteConnections},
+    {"the 16-bit program is asked to stop (WM_CLOSE): it ends its registration", StopAgent},
+};
 
 } // namespace
 
 int main(int argc, char **argv)
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const bool interactive = argc > 1 && std::strcmp(argv[1], "--interactive") == 0;
     const DWORD started = GetTickCount();
+    Demo demo;
+    demo.interactive = argc > 1 && std::strcmp(argv[1], "--interactive") == 0;
     SimReset();
-
-    transcript.Step("install the provider into this machine's registry");
-    std::string log;
-    const DWORD installed = InstallProvider(&log);
-    for (size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
-        transcript.Say("%s", log.substr(start, end - start).c_str());
-    transcript.ExpectStatus(installed, 0);
-
-    transcript.Step("the network client's 16-bit program starts in its own process and registers its window");
-    {
-        std::string error;
-        const bool registered = agent.Start(ProgramFolder(), "", 90000, &error);
-        ShowAgent();
-        if (!registered)
-            transcript.Say("%s", error.c_str());
-        transcript.Expect(registered, "ZORAGENT.EXE registered its window through ZORN1632's thunk");
-        if (!registered)
-            return transcript.Finish(started);
+    int steps = 0;
+    for (const DemoStep &step : kSteps) {
+        std::printf("\n== %d. %s\n", ++steps, step.title);
+        step.run(demo);
+        if (demo.over)
+            break;
     }
-
-    transcript.Step("load ZORNET32.DLL as the router does");
-    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
-    if (provider == nullptr) {
-        transcript.Say("ZORNET32.DLL did not load: %s", DescribeStatus(GetLastError()).c_str());
-        transcript.Expect(false, "the provider loads");
-        return transcript.Finish(started);
-    }
-    auto getCaps = ProviderEntries(provider).NPGetCaps;
-    auto logon = ProviderEntries(provider).NPLogon;
-    auto logoff = ProviderEntries(provider).NPLogoff;
-    auto home = ProviderEntries(provider).NPGetHomeDirectory;
-    auto policy =
-        ProviderEntries(provider).NPGetPolicyPath;
-    transcript.Say("NPGetCaps: network type 0x%08lX, spec version 0x%08lX", getCaps(2), getCaps(1));
-    transcript.Expect(agent.Running(), "the 16-bit program still runs");
-
-    transcript.Step("silent logon (flags 4) of alice, password secret, remembered domain zordom");
-    {
-        RememberDomain("zordom");
-        char user[256] = "alice", password[256] = "secret";
-        RouterLogonInfo info = {user, password};
-        const DWORD from = SimJournalCount();
-        const DWORD status = logon(nullptr, &info, nullptr, nullptr, 0, FlagsSilent);
-        PrintNetwork(from);
-        transcript.ExpectStatus(status, 0);
-        ExpectNotification(1, "ALICE");
-    }
-
-    transcript.Step("interactive logon (flags 2): a wrong password first");
-    InteractiveLogonStep(logon, interactive, "user alice, password secret, domain zordom",
-                         {TypeLogon("alice", "guess", "zordom"),
-                          ReadMessage(ProviderString(provider, IDS_WRONG_PASSWORD)), RetypePassword("secret")});
-    ExpectNotification(2, "alice");
-
-    transcript.Step("interactive logon of bob, whose password has expired");
-    const std::string changed =
-        InteractiveLogonStep(logon, interactive, "user bob, password oldpass, domain zordom; then a new password",
-                             {TypeLogon("bob", "oldpass", "zordom"),
-                              ReadMessage(ProviderString(provider, IDS_PASSWORD_EXPIRED)), ChangePassword("newpass")});
-    if (!interactive)
-        transcript.Expect(changed == "NEWPASS", "the new password in the router's buffer");
-    ExpectNotification(3, "bob");
-
-    transcript.Step("the user's home directory (NPGetHomeDirectory)");
-    {
-        char directory[MAX_PATH] = "";
-        DWORD size = sizeof(directory);
-        const DWORD status = home(directory, &size);
-        transcript.Say("home directory: %s", directory);
-        transcript.ExpectStatus(status, 0);
-        transcript.Expect(std::strcmp(directory, "\\\\ZORSRV1\\HOME") == 0, "\\\\ZORSRV1\\HOME");
-    }
-
-    transcript.Step("the policy path (NPGetPolicyPath): configured, then the default location");
-    {
-        const char configured[] = "\\\\ZORSRV1\\POLICY\\CONFIG.POL";
-        const char fallback[] = "\\\\ZORSRV1\\NETLOGON\\CONFIG.POL";
-        char path[MAX_PATH] = "";
-        DWORD size = sizeof(path);
-        ConfigurePolicyPath(configured);
-        transcript.Say("settings: UpdateMode 1, UseDefaultNetLocation 0, NetworkPath %s", configured);
-        DWORD status = policy(path, &size, 0);
-        transcript.Say("policy path: %s", path);
-        transcript.ExpectStatus(status, 0);
-        transcript.Expect(std::strcmp(path, configured) == 0, configured);
-
-        UseDefaultPolicyPath();
-        size = sizeof(path);
-        transcript.Say("settings: UpdateMode 1, UseDefaultNetLocation 1 (the logon server's NETLOGON share)");
-        status = policy(path, &size, 0);
-        transcript.Say("policy path: %s", path);
-        transcript.ExpectStatus(status, 0);
-        transcript.Expect(std::strcmp(path, fallback) == 0, fallback);
-        for (const char *name : {"UpdateMode", "UseDefaultNetLocation", "NetworkPath"})
-            DeleteValue(HKEY_LOCAL_MACHINE, kUpdateKey, name);
-    }
-
-    /* Loaded for the two registry steps: the 16-bit QENTHUNK calls up into it. */
-    HMODULE service = nullptr;
-    transcript.Step("the registry service of the 16-bit side: 16-bit QENTHUNK.DLL calls QENREGIO up through the flat thunk");
-    {
-        service = LoadLibraryA("QENREGIO.DLL");
-        transcript.Expect(service != nullptr, "QENREGIO.DLL loads");
-        struct Connection {
-            char device[8];
-            char remote[32];
-        } connections[] = {{"F:", "\\\\ZORSRV1\\DOCS"}, {"LPT1:", "\\\\ZORSRV1\\LASER"}};
-        char user[] = "ALICE";
-        for (Connection &connection : connections) {
-            const DWORD status = QenthunkRequest(1, 7, user, 0, connection.device, connection.remote);
-            transcript.Say("set connection %s -> %s, result %s", connection.device, connection.remote,
-                           DescribeStatus(status).c_str());
-            transcript.Expect(status == 0, "the connection is stored");
-        }
-        char table[1401] = {};
-        DWORD status = QenthunkRequest(0, 7, table, sizeof(table), nullptr, nullptr);
-        transcript.Say("read item 7 (persistent connections): result %s", DescribeStatus(status).c_str());
-        int found = 0;
-        for (const char *entry = table; entry < table + 1400 && entry[0] != '\0'; entry += 40) {
-            transcript.Say("  %-6s %s", entry, entry + 9);
-            for (const Connection &connection : connections)
-                found += std::strcmp(entry, connection.device) == 0 && std::strcmp(entry + 9, connection.remote) == 0;
-        }
-        transcript.Expect(status == 0 && found == 2, "both connections in the table");
-
-        char agent[1025] = "";
-        status = QenthunkRequest(0, 2, agent, sizeof(agent), nullptr, nullptr);
-        transcript.Say("read item 2 (the remembered logon domain): \"%s\", result %s", agent,
-                       DescribeStatus(status).c_str());
-        transcript.Expect(status == 0 && lstrcmpiA(agent, "zordom") == 0, "the domain typed in the dialog");
-
-    }
-
-    transcript.Step("logoff (NPLogoff, reason 1): the client logs off and the 16-bit side hears of it");
-    {
-        const DWORD from = SimJournalCount();
-        const DWORD status = logoff(nullptr, nullptr, kLogoffReasonLogoff);
-        PrintNetwork(from);
-        transcript.ExpectStatus(status, 0);
-        ExpectNotification(4, nullptr);
-        char loggedOn[32] = "";
-        const BOOL someone = SimLoggedOnUser(loggedOn, sizeof(loggedOn));
-        transcript.Say("logged on at the client now: %s", someone ? loggedOn : "nobody");
-        transcript.Expect(!someone, "nobody logged on");
-        transcript.Expect(agent.Lines().back().find("F:=\\\\ZORSRV1\\DOCS LPT1:=\\\\ZORSRV1\\LASER;") !=
-                              std::string::npos,
-                          "the 16-bit program reads both connections");
-    }
-
-    transcript.Step("the registry service deletes the two connections again");
-    for (const char *device : {"F:", "LPT1:"}) {
-        char name[8];
-        lstrcpyA(name, device);
-        const DWORD status = QenthunkRequest(2, 7, nullptr, 0, name, nullptr);
-        transcript.Say("delete connection %s, result %s", device, DescribeStatus(status).c_str());
-        transcript.Expect(status == 0, "the connection is deleted");
-    }
-    if (service != nullptr)
-        FreeLibrary(service);
-
-    transcript.Step("the 16-bit program is asked to stop (WM_CLOSE): it ends its registration");
-    transcript.Expect(agent.Stop(30000), "ZORAGENT.EXE stops by itself");
-    ShowAgent();
-    const std::vector<std::string> lines = agent.Lines();
-    transcript.Expect(!lines.empty() && lines.back() == "stopped (status 0)", "stopped with status 0");
-    FreeLibrary(provider);
-    return transcript.Finish(started);
+    std::printf("\ndemo finished in %.1f s: ", (GetTickCount() - started) / 1000.0);
+    if (demo.failures == 0)
+        std::printf("all %d steps as expected\n", steps);
+    else
+        std::printf("%d things not as expected\n", demo.failures);
+    return demo.failures == 0 ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 
 #include "loaded_library.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,25 +21,40 @@ enum ConsoleExit : int {
     ExitNoLibrary = 3, /* a library could not be loaded */
 };
 
-/* A subcommand's command line: positional words and --name value options. */
-class Arguments {
-public:
-    /* Splits words; options not in allowed (names without "--"), or without
-     * their value, make error non-empty. "--help" is always allowed. */
+/* A subcommand's command line: positional words and --name value options.
+ * error names the first option not in allowed (names without "--") or
+ * without its value; "--help" is always allowed. */
+struct Arguments {
     Arguments(const std::vector<std::string> &words, const std::vector<std::string> &allowed);
+    bool Has(const std::string &option) const { return options.count(option) != 0; }
+    std::string Value(const std::string &option, const std::string &fallback = "") const
+    {
+        const auto found = options.find(option);
+        return found != options.end() ? found->second : fallback;
+    }
 
-    const std::string &Error() const { return error_; }
-    bool WantsHelp() const { return help_; }
-    const std::vector<std::string> &Positional() const { return positional_; }
-    bool Has(const std::string &option) const;
-    std::string Value(const std::string &option, const std::string &fallback = "") const;
-
-private:
-    std::vector<std::string> positional_;
-    std::vector<std::pair<std::string, std::string>> options_;
-    std::string error_;
-    bool help_ = false;
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+    std::string error;
+    bool help = false;
 };
+
+/* A subcommand: its command line, its help, and what runs it. */
+struct Subcommand {
+    const char *name;
+    const char *usage;
+    const char *summary;
+    std::vector<std::string> options; /* the --name options it takes, without "--" */
+    size_t minPositional;
+    size_t maxPositional;
+    int (*run)(const Arguments &args);
+    const char *details; /* more help, or nullptr */
+};
+
+/* The router's subcommands (router_commands.cpp) and the 16-bit side's
+ * (sixteen_bit_commands.cpp), in the overview's order. */
+extern const std::vector<Subcommand> kRouterSubcommands;
+extern const std::vector<Subcommand> kSixteenBitSubcommands;
 
 /* A decimal or 0x-hexadecimal number that fits 32 bits, nothing else. */
 bool ParseNumber(const std::string &text, DWORD *number);
@@ -55,20 +71,7 @@ public:
     explicit ConsoleLibrary(const char *name);
 };
 
+constexpr char kProviderLibrary[] = "ZORNET32.DLL";
+
 /* Whether windows can be seen here (Wine's null graphics driver shows none). */
 bool DisplayAvailable();
-
-/* The subcommands. */
-int RunInstall(const Arguments &args);
-int RunUninstall(const Arguments &args);
-int RunAgent(const Arguments &args);
-int RunCaps(const Arguments &args);
-int RunPasswordStatus(const Arguments &args);
-int RunLogon(const Arguments &args);
-int RunLogoff(const Arguments &args);
-int RunChangePassword(const Arguments &args);
-int RunHome(const Arguments &args);
-int RunPolicy(const Arguments &args);
-int RunListen(const Arguments &args);
-int RunCredentials(const Arguments &args);
-int RunRegistry(const Arguments &args);
