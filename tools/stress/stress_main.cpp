@@ -41,11 +41,6 @@ std::string UserName(unsigned seed, int worker)
     return name;
 }
 
-bool SameIgnoringCase(const char *a, const std::string &b)
-{
-    return lstrcmpiA(a, b.c_str()) == 0;
-}
-
 int Worker(int worker, int processes, DWORD seconds, unsigned seed)
 {
     const ProviderEntries provider(LoadLibraryA("ZORNET32.DLL"));
@@ -73,7 +68,7 @@ int Worker(int worker, int processes, DWORD seconds, unsigned seed)
         provider.QENGetUseridPassword(readUser, readPassword, readNew);
         bool whole = readUser[0] == '\0' && readPassword[0] == '\0';
         for (const std::string &name : users)
-            if (SameIgnoringCase(readUser, name) && SameIgnoringCase(readPassword, "P" + name))
+            if (lstrcmpiA(readUser, name.c_str()) == 0 && lstrcmpiA(readPassword, ("P" + name).c_str()) == 0)
                 whole = true;
         if (!whole) {
             if (torn < 3)
@@ -116,10 +111,8 @@ int Parent(int processes, DWORD seconds, unsigned seed)
         const char *counts = std::strstr(output.c_str(), "iterations=");
         if (counts != nullptr)
             std::sscanf(counts, "iterations=%lu torn=%lu", &workerIterations, &workerTorn);
-        else if (ended && exitCode < 0xC0000000u)
-            std::printf("worker %d ended without counts (exit %lu): %s\n", i, exitCode, output.c_str());
-        for (size_t at = output.find("torn read"); at != std::string::npos; at = output.find("torn read", at + 1))
-            std::printf("%s\n", output.substr(output.rfind('\n', at) + 1, output.find('\n', at) - output.rfind('\n', at) - 1).c_str());
+        if (workerTorn > 0 || (counts == nullptr && ended && exitCode < 0xC0000000u))
+            std::printf("worker %d (exit %lu) wrote:\n%s", i, exitCode, output.c_str());
         iterations += workerIterations;
         torn += workerTorn;
     }
