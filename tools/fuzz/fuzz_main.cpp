@@ -168,7 +168,8 @@ int Batch(unsigned seed, DWORD count)
             Guarded name(nameLength + 1), text(textLength + 1), data(16);
             FillText(random, name.Data(), nameLength);
             FillText(random, text.Data(), textLength);
-            service.WriteRegistry(ops[random.Below(5)], items[random.Below(8)], data.Data(), name.Data(), text.Data());
+            service.WriteRegistry(ops[random.Below(5)], items[random.Below(8)], data.Data(), name.Data(),
+                                  text.Data());
             break;
         }
         case 4: {
@@ -217,7 +218,7 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
         return 1;
     }
     /* The shared block lives while this process maps it: the batches share it. */
-    HMODULE keep = LoadLibraryA("ZORNET32.DLL");
+    LoadedLibrary keep("ZORNET32.DLL");
     unsigned long done = 0, crashes = 0;
     const DWORD start = GetTickCount();
     DWORD lastReport = start;
@@ -230,9 +231,8 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
             std::fflush(stdout);
         }
         const DWORD exitCode = RunBatch(batch, kBatchInputs);
-        if (exitCode == 0) {
-            done += kBatchInputs;
-        } else {
+        done += kBatchInputs; /* a batch that crashed counts as run: a run of N inputs ends */
+        if (exitCode != 0) {
             ++crashes;
             std::printf("fuzz: batch %u ended with %08lX: replay with fuzz.exe --batch %u %lu\n", batch, exitCode, batch,
                         kBatchInputs);
@@ -241,8 +241,6 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
     const double elapsed = (GetTickCount() - start) / 1000.0;
     DeleteSubkeys(kLogonKey);
     logon.Restore();
-    if (keep != nullptr)
-        FreeLibrary(keep);
     std::printf("fuzz: seed %u: %lu inputs in %.0f s (%.0f per second), %lu crashes\n", seed, done, elapsed,
                 elapsed > 0 ? done / elapsed : 0.0, crashes);
     return crashes == 0 ? 0 : 1;
