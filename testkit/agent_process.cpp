@@ -41,14 +41,14 @@ bool AgentProcess::Start(const std::string &folder, const std::string &options, 
                  "\"";
         return false;
     }
-    std::string commandLine = "\"" + folder + "ZORAGENT.EXE\" " + journal_ + " " + options;
+    std::string commandLine = "\"" + folder + program_ + "\" " + journal_ + " " + options;
     std::vector<char> writable(commandLine.begin(), commandLine.end());
     writable.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                         &process_)) {
-        *error = "ZORAGENT.EXE could not be started from " + folder + ": error " + std::to_string(GetLastError());
+        *error = program_ + " could not be started from " + folder + ": error " + std::to_string(GetLastError());
         return false;
     }
     CloseHandle(process_.hThread);
@@ -63,16 +63,16 @@ bool AgentProcess::Start(const std::string &folder, const std::string &options, 
                 return true;
             }
             if (StartsWith(line, "failed: ") || StartsWith(line, "stopped")) {
-                *error = "ZORAGENT.EXE did not register: " + line;
+                *error = program_ + " did not register: " + line;
                 return false;
             }
         }
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0 && Lines().empty()) {
-            *error = "ZORAGENT.EXE ended without writing its journal " + journal_;
+            *error = program_ + " ended without writing its journal " + journal_;
             return false;
         }
         if (GetTickCount() - start >= timeoutMs) {
-            *error = "ZORAGENT.EXE did not register its window within " + std::to_string(timeoutMs / 1000) + " s";
+            *error = program_ + " did not register its window within " + std::to_string(timeoutMs / 1000) + " s";
             Kill();
             return false;
         }
@@ -109,7 +109,7 @@ std::string AgentProcess::WaitForLine(const std::string &prefix, DWORD timeoutMs
                 return line;
         if (GetTickCount() - start >= timeoutMs) {
             if (error != nullptr)
-                *error = "ZORAGENT.EXE wrote no line \"" + prefix + "...\" within " + std::to_string(timeoutMs) +
+                *error = program_ + " wrote no line \"" + prefix + "...\" within " + std::to_string(timeoutMs) +
                          " ms";
             return "";
         }

@@ -1,8 +1,9 @@
 /*
- * ZORAGENT.EXE, the network client's 16-bit program, run in a process of its
- * own as the tests, the demo, the benchmark and the console run it: started
- * from the build's folder (where its 16-bit libraries are), waited for by the
- * lines of its journal, asked to stop with WM_CLOSE, or killed.
+ * ZORAGENT.EXE, the network client's 16-bit program (or a program built from
+ * it), run in a process of its own as the tests, the demo, the benchmark and
+ * the console run it: started from the build's folder (where its 16-bit
+ * libraries are), waited for by the lines of its journal, asked to stop with
+ * WM_CLOSE, or killed.
  * Every wait is bounded, and a wait that gives up says what it waited for.
  */
 #pragma once
@@ -14,15 +15,14 @@
 
 class AgentProcess {
 public:
-    AgentProcess() = default;
+    explicit AgentProcess(const std::string &program = "ZORAGENT.EXE") : program_(program) {}
     ~AgentProcess();
     AgentProcess(const AgentProcess &) = delete;
     AgentProcess &operator=(const AgentProcess &) = delete;
 
-    /* Starts ZORAGENT.EXE from folder (with a trailing backslash) with its
+    /* Starts the program from folder (with a trailing backslash) with its
      * journal in the temporary folder (a path the 16-bit program reads up to
-     * its first space, at most 127 characters) and these options (/32,
-     * /r:HWND, /s:N),
+     * its first space, at most 127 characters) and these options (/32, /s:N),
      * and waits until it has registered its window or stopped. False, with
      * the reason in *error, when it did not register within timeoutMs. */
     bool Start(const std::string &folder, const std::string &options, DWORD timeoutMs, std::string *error);
@@ -46,6 +46,7 @@ public:
     bool Running() const;
 
 private:
+    std::string program_;
     PROCESS_INFORMATION process_ = {};
     std::string journal_;
     HWND window_ = nullptr;

@@ -7,19 +7,40 @@
 ; (item 7) and the remembered domain (item 2) through QENTHUNK's REQUEST
 ; (RegistryRequest). Every event is one line of a journal file.
 ;
-;   ZORAGENT.EXE JOURNAL [/s:SECONDS] [/32] [/r:HWND]
+;   ZORAGENT.EXE JOURNAL [/s:SECONDS] [/32]
 ;     JOURNAL     the journal file (a Windows path without spaces), made anew
 ;     /s:SECONDS  stop after that many seconds (otherwise at WM_CLOSE)
 ;     /32         load ZORNET32.DLL and QENREGIO.DLL first (LoadLibraryEx32W),
 ;                 so that the 32-bit halves connect before the 16-bit ones
-;     /r:HWND     after each fetch, post message 3000 (wParam: the notice's
-;                 number) to that window (hex); message 3001 makes one bare
-;                 call up (BARESL16's NOTHING12) and answers 3001 there
 ;
 ; Exit status: 0 after a clean stop; 2 no journal; 3 a library or routine that
 ; cannot be had; 4 a window that cannot be made or registered.
+;
+; Another program can be built from this one: nasm -DAGENT_EXTENSION="FILE"
+; includes FILE first, which may define AGENT_MODULE (its module name) and
+; any of these macros, each used where its name says (HOOK below):
+;   MORE_IMPORTS     further imports, in the form of IMPORTS
+;   ON_OPTION        each option /X:N but /s, AH its letter (lower case), DX
+;                    its number (hexadecimal)
+;   ON_FETCHED       after each notice's fetch
+;   ON_MESSAGE       in the window procedure, AX a message it does not handle
+;                    itself; jumps to .zero when it has handled it
+;   MORE_CODE, MORE_DATA  routines, and data, of its own
 
 %include "ne.inc"
+
+%ifdef AGENT_EXTENSION
+%include AGENT_EXTENSION
+%endif
+%ifndef AGENT_MODULE
+%define AGENT_MODULE "ZORAGENT"
+%endif
+; HOOK name[, argument]: the extension's macro of that name, if it has one.
+%macro HOOK 1-2
+%ifmacro %1
+        %1 %2
+%endif
+%endmacro
 
 NE_USER         equ 2                   ; module reference of USER
 
@@ -27,7 +48,6 @@ WM_DESTROY      equ 0x0002
 WM_CLOSE        equ 0x0010
 WM_TIMER        equ 0x0113
 WM_NOTICE       equ 3000                ; the provider's notice of a logon or logoff
-WM_BARE         equ 3001                ; the benchmark's bare round trip
 
 CONNECTION_ROOM equ 1400                ; item 7: 40-byte entries, device at 0, path at 9
 CONNECTION_SIZE equ 40
@@ -36,7 +56,7 @@ LINE_ROOM       equ 700
 
         NE_APP_HEADER start, 0x400, 0x2000
 ne_restab:
-        NE_NAME "ZORAGENT", 0
+        NE_NAME AGENT_MODULE, 0
         db 0
 ne_modref:
         dw kernel_name - ne_imptab
@@ -74,7 +94,7 @@ ne_entrytab_end:
         %1 PostQuitMessage, NE_USER, 6
         %1 SetTimer, NE_USER, 10
         %1 DestroyWindow, NE_USER, 53
-        %1 PostMessage, NE_USER, 110
+        HOOK MORE_IMPORTS, %1
 %endmacro
 %macro IMPORT_SLOT 3
 imp_%1: NE_FAR_SITE
@@ -241,7 +261,7 @@ copy_command_line:
         pop es
         ret
 
-; Words of the command line: the journal's path, /s:N, /32, /r:HEX.
+; Words of the command line: the journal's path, /s:N, /32, /X:HEX.
 parse_command_line:
         mov si, D(command_line)
 .word:
@@ -275,13 +295,13 @@ parse_command_line:
         or al, 0x20
         mov ah, al
         inc si                          ; the ':'
-        call read_number                ; AX, from SI on; base 10 for s, 16 for r
+        call read_number                ; DX, from SI on; base 10 for s, 16 otherwise
         cmp ah, 's'
-        jne .reply
+        jne .other
         mov [D(seconds)], dx
         jmp .word
-.reply:
-        mov [D(reply_window)], dx
+.other:
+        HOOK ON_OPTION
         jmp .word
 .done:
         ret
@@ -478,12 +498,11 @@ window_procedure:
         mov ax, [WP_MESSAGE]
         cmp ax, WM_NOTICE
         je .notice
-        cmp ax, WM_BARE
-        je .bare
         cmp ax, WM_TIMER
         je .timer
         cmp ax, WM_DESTROY
         je .destroy
+        HOOK ON_MESSAGE
         push word [WP_WINDOW]           ; everything else: DefWindowProc
         push word [WP_MESSAGE]
         push word [WP_WPARAM]
@@ -493,9 +512,6 @@ window_procedure:
         jmp .return
 .notice:
         call on_notice
-        jmp .zero
-.bare:
-        call on_bare
         jmp .zero
 .timer:
         dec word [D(seconds)]
@@ -516,8 +532,8 @@ window_procedure:
         pop bp
         retf 10
 
-; Message 3000: fetch the credentials, answer the benchmark's window if
-; there is one, read items 7 and 2, and write it all as one line.
+; Message 3000: fetch the credentials, read items 7 and 2, and write it all
+; as one line.
 on_notice:
         inc word [D(notices)]
         mov byte [D(user)], 0
@@ -532,8 +548,7 @@ on_notice:
         call far [D(fn_fetchinto)]
         mov [D(fetched)], ax
         mov [D(fetched) + 2], dx
-        mov ax, WM_NOTICE
-        call answer
+        HOOK ON_FETCHED
 
         mov di, D(connections)          ; item 7 into a cleared table
         mov cx, CONNECTION_ROOM
@@ -619,41 +634,7 @@ read_item:
         call far [D(fn_request)]
         ret
 
-; Message 3001: one bare call up (BARESL16's NOTHING12), then the answer.
-on_bare:
-        cmp word [D(fn_bare) + 2], 0
-        jne .call
-        mov si, D(s_benchs16)
-        call load_16
-        jc .answer
-        mov si, D(s_nothing12)
-        mov di, D(fn_bare)
-        call find_routine
-        jc .answer
-.call:
-        push ds
-        push D(user)
-        push ds
-        push D(password)
-        push ds
-        push D(new_password)
-        call far [D(fn_bare)]
-.answer:
-        mov ax, WM_BARE
-        ; falls through
-
-; PostMessage(reply window, AX, notices, 0) when there is a reply window.
-answer:
-        cmp word [D(reply_window)], 0
-        je .none
-        push word [D(reply_window)]
-        push ax
-        push word [D(notices)]
-        push word 0
-        push word 0
-        CALL_IMPORT(PostMessage)
-.none:
-        ret
+        HOOK MORE_CODE
 
 ; ---- the journal's line: put_* append to it, flush_line writes it whole.
 
@@ -775,13 +756,11 @@ window:         dw 0
 journal:        dw 0
 library:        dw 0
 seconds:        dw 0
-reply_window:   dw 0
 notices:        dw 0
 load32_first:   db 0, 0
 fn_register:    dd 0
 fn_fetchinto:   dd 0
 fn_request:     dd 0
-fn_bare:        dd 0
 fetched:        dd 0
 item7:          dd 0
 line_end:       dw D(line)
@@ -791,11 +770,9 @@ s_zorn1632:     db 'ZORN1632.DLL', 0
 s_qenthunk:     db 'QENTHUNK.DLL', 0
 s_zornet32:     db 'ZORNET32.DLL', 0
 s_qenregio:     db 'QENREGIO.DLL', 0
-s_benchs16:     db 'BARESL16.DLL', 0
 s_registerwindow: db 'REGISTERWINDOW', 0
 s_fetchinto:    db 'FETCHINTO', 0
 s_request:      db 'REQUEST', 0
-s_nothing12:    db 'NOTHING12', 0
 s_started:      db 'started', 0
 s_stopped:      db 'stopped (status ', 0
 s_close_paren:  db ')', 0
@@ -829,6 +806,7 @@ new_password:   times 20 db 0
 domain:         times TEXT_ROOM db 0
 connections:    times CONNECTION_ROOM db 0
 line:           times LINE_ROOM db 0
+        HOOK MORE_DATA
         NE_SEGMENT_END data
         NE_RELOCS_START data
         IMPORTS IMPORT_FIXUP

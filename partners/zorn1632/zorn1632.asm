@@ -10,10 +10,10 @@
 ; Each answers DX:AX.
 ;
 ; Built three times more for the loading tests: ZORN1632_NO_CONNECT16,
-; ZORN1632_BAD_CHECKSUM, ZORN1632_NO_BLOCK; and once as the benchmark's twin
-; (ZORN1632_BENCH_TWIN): BENCHZ16.DLL, the same code under other names, the
-; 16-bit partner of BENCHATT.DLL, whose attach makes the provider's platform
-; calls without taking over the provider's own connection.
+; ZORN1632_BAD_CHECKSUM, ZORN1632_NO_BLOCK. The names are parameters, so that
+; the same code can make another connection beside the provider's: MODULE16
+; (this module), MODULE32 and BLOCK32 (the 32-bit half and its block), all
+; three defined or none.
 
 %include "ne.inc"
 
@@ -23,11 +23,7 @@ ZORN1632_CHECKSUM equ 0x5A1632A3
 ZORN1632_CHECKSUM equ 0x5A1632A2
 %endif
 
-%ifdef ZORN1632_BENCH_TWIN
-%define MODULE16 'BENCHZ16'
-%define MODULE32 'BENCHATT'
-%define BLOCK32 'benchatt_ThunkData32'
-%else
+%ifndef MODULE16
 %define MODULE16 'ZORN1632'
 %define MODULE32 'ZORNET32'
 %define BLOCK32 'zorn1632_ThunkData32'

@@ -4,24 +4,22 @@
  * heap of the same sizes; ThunkConnect32 of an SL block of the provider's
  * shape with BENCHZ16, the twin of ZORN1632 (the same 16-bit code under other
  * names, so that the provider's own connection is not taken over); a named
- * 1024-byte block created, mapped and (by its creator) cleared; a named
- * mutex; LoadLibraryA of the bridge, which makes its own connection with
- * TORVEK the first time, and GetProcAddress of TORVEKThunk. Detach gives back
- * the same as the provider's: the connection (reason 0), the heap, the view,
- * the mapping and the mutex; the bridge stays loaded.
+ * block of the shared record's size created, mapped and (by its creator)
+ * cleared; a named mutex; LoadLibraryA of the bridge, which makes its own
+ * connection with TORVEK the first time, and GetProcAddress of TORVEKThunk.
+ * Detach gives back the same as the provider's: the connection (reason 0),
+ * the heap, the view, the mapping and the mutex; the bridge stays loaded.
  */
 #include "flat_thunk.h"
 #include "platform.h"
+#include "shared_logon_record.h"
 
 namespace {
 
 const char kBlock16Name[] = "benchz16_ThunkData16";
-constexpr DWORD kBlockSize = 1024;
 
-HANDLE heap;
-HANDLE mapping;
+HANDLE heap, mapping, lock;
 void *view;
-HANDLE lock;
 
 } // namespace
 
@@ -36,11 +34,16 @@ DWORD WINAPI AttachBaselineNothing(const BYTE * /*frame*/)
     return 0;
 }
 
+UINT Connect(HINSTANCE instance, DWORD reason)
+{
+    return ThunkConnect32(&benchatt_ThunkData32, kBlock16Name, "BENCHZ16.DLL", "BENCHATT.DLL", instance, reason);
+}
+
 /* Gives back what attach obtained; safe on a partial attach, as the
  * provider's. The bridge stays loaded once TORVEKThunk was found. */
 void Release(HINSTANCE instance)
 {
-    ThunkConnect32(&benchatt_ThunkData32, kBlock16Name, "BENCHZ16.DLL", "BENCHATT.DLL", instance, DLL_PROCESS_DETACH);
+    Connect(instance, DLL_PROCESS_DETACH);
     if (heap != nullptr)
         HeapDestroy(heap);
     if (view != nullptr)
@@ -49,35 +52,29 @@ void Release(HINSTANCE instance)
         CloseHandle(mapping);
     if (lock != nullptr)
         CloseHandle(lock);
-    heap = mapping = lock = nullptr;
-    view = nullptr;
+    heap = mapping = lock = view = nullptr;
 }
 
 BOOL Attach(HINSTANCE instance)
 {
     heap = HeapCreate(0, 2048, 16384);
     SetTargetTableOffset(&benchatt_ThunkData32, benchatt_targets, kBlock16Name, RunningOnWine());
-    if (!ThunkConnect32(&benchatt_ThunkData32, kBlock16Name, "BENCHZ16.DLL", "BENCHATT.DLL", instance,
-                        DLL_PROCESS_ATTACH))
+    if (!Connect(instance, DLL_PROCESS_ATTACH))
         return FALSE;
-    mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, "BENCHATTSM");
-    if (mapping == nullptr)
-        return FALSE;
-    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-    view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0);
+    mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSharedRecordSize, "BENCHATTSM");
+    const bool created = mapping != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+    view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0) : nullptr;
     if (view == nullptr)
         return FALSE;
     lock = CreateMutexA(nullptr, FALSE, "BENCHATTSM.FIELDS");
     if (created)
-        ZeroMemory(view, kBlockSize);
+        ZeroMemory(view, kSharedRecordSize);
     HMODULE bridge = LoadLibraryA("ZORN3216.DLL");
-    if (bridge == nullptr)
-        return FALSE;
-    if (GetProcAddress(bridge, "TORVEKThunk") == nullptr) {
+    if (bridge != nullptr && GetProcAddress(bridge, "TORVEKThunk") != nullptr)
+        return TRUE;
+    if (bridge != nullptr)
         FreeLibrary(bridge);
-        return FALSE;
-    }
-    return TRUE;
+    return FALSE;
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)

@@ -9,16 +9,6 @@
  */
 #include "bench.h"
 
-void BinDirectory(char (&path)[MAX_PATH])
-{
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length >= MAX_PATH)
-        length = 0;
-    while (length > 0 && path[length - 1] != '\\' && path[length - 1] != '/')
-        --length;
-    path[length] = '\0';
-}
-
 int main(int argc, char **argv)
 {
     if (argc == 3 && lstrcmpA(argv[1], "--first-attach") == 0)
@@ -29,24 +19,19 @@ int main(int argc, char **argv)
         Warn("cannot write %s; the results are only printed", csvPath);
 
     /* The footprint first: it needs a process that has not loaded the product yet. */
-    bool complete = RunFootprint(report);
-    complete = RunAttachCases(report) && complete;
-    complete = RunFirstAttachCases(report) && complete;
-    complete = RunThunkCases(report) && complete;
-    complete = RunProviderCases(report) && complete;
-    complete = RunRegistryCases(report) && complete;
-    complete = RunCallUpCases(report) && complete;
-    complete = RunNoticeCases(report) && complete;
+    bool complete = true;
+    for (auto run : {RunFootprint, RunAttachCases, RunFirstAttachCases, RunThunkCases, RunProviderCases,
+                     RunRegistryCases, RunCallUpCases, RunNoticeCases})
+        complete = run(report) && complete;
 
     /* What each case should come to against what it cannot avoid. */
-    constexpr Goal kGoals[] = {
+    report.Goals({
         {"provider_attach_detach_first_vs_platform", 1.15},
         {"provider_attach_detach_vs_platform", 1.15},
         {"torvekthunk_*_vs_maps", 1.1},
         {"registryrequest_item7_callup_vs_walk", 1.1},
         {"qengetuseridpassword_callup", 1.2},
         {"notice_roundtrip_zoragent", 1.2},
-    };
-    report.Goals(kGoals, sizeof(kGoals) / sizeof(kGoals[0]));
+    });
     return complete ? 0 : 1;
 }

@@ -14,128 +14,87 @@
 #include "loaded_library.h"
 #include "sixteen_bit.h"
 
+#include <algorithm>
 #include <cstring>
-#include <initializer_list>
 
 namespace {
 
+/* A routine of the stand-in and the bare one of the same shape, with the
+ * argument image (far pointers made once, the last argument lowest). */
+struct CallUp {
+    DWORD routine;
+    DWORD bare;
+    BYTE  image[18] = {};
+    DWORD bytes = 0;
 
-struct CallUpCase {
-    DWORD            routine;      /* the stand-in's routine */
-    DWORD            bare;         /* the same shape, doing nothing */
-    BYTE             image[18];    /* the argument image, far pointers made once */
-    DWORD            bytes;
-    decltype(&QENGetUseridPassword) credentials;
-    char             userName[100], password[20], newPassword[20];
-    char             data[2048];
-    char             connectionKeys[35][32];
+    void Call(DWORD address) const
+    {
+        DWORD result;
+        CallSixteenBitAt(address, image, bytes, &result);
+    }
 };
 
-void CallRoutine(void *context)
+/* QENGetUseridPassword: the call up, the service called directly, and the
+ * transition's share (the difference). Its image: new password, password,
+ * user name. */
+void TimeCredentials(Report &report, CallUp &c, decltype(&QENGetUseridPassword) credentials)
 {
-    CallUpCase *c = static_cast<CallUpCase *>(context);
-    DWORD result;
-    CallSixteenBitAt(c->routine, c->image, c->bytes, &result);
-}
-
-void CallBare(void *context)
-{
-    CallUpCase *c = static_cast<CallUpCase *>(context);
-    DWORD result;
-    CallSixteenBitAt(c->bare, c->image, c->bytes, &result);
-}
-
-/* The bare call up, then the walk item 7 makes of the connection keys. */
-void CallBareAndWalk(void *context)
-{
-    CallBare(context);
-    CallUpCase *c = static_cast<CallUpCase *>(context);
-    for (const char *path : c->connectionKeys)
-        WalkValues(HKEY_CURRENT_USER, path);
-}
-
-void CallCredentialsDirectly(void *context)
-{
-    CallUpCase *c = static_cast<CallUpCase *>(context);
-    c->credentials(c->userName, c->password, c->newPassword);
-}
-
-/* The call up, and with a direct call the service alone and the transition's
- * share (the difference). */
-void TimeService(Report &report, const char *name, Operation direct, CallUpCase *c)
-{
-    char caseName[96];
-    const Comparison through = Compare(name, CallRoutine, CallBare, c);
+    static char userName[100], password[20], newPassword[20];
+    const DWORD farPointers[3] = {FarPointerTo(newPassword), FarPointerTo(password), FarPointerTo(userName)};
+    std::memcpy(c.image, farPointers, sizeof(farPointers));
+    c.bytes = sizeof(farPointers);
+    const auto bare = [&] { c.Call(c.bare); };
+    const Comparison through = Compare("qengetuseridpassword_callup", [&] { c.Call(c.routine); }, bare);
     report.Timing(through);
-    if (direct == nullptr)
-        return;
-    wsprintfA(caseName, "%s_direct", name);
-    const Comparison alone = Compare(caseName, direct, CallBare, c);
+    const Comparison alone = Compare("qengetuseridpassword_callup_direct",
+                                     [&] { credentials(userName, password, newPassword); }, bare);
     report.Timing(alone);
-    Comparison share = through;
-    wsprintfA(caseName, "%s_transition_share", name);
-    share.name = caseName;
-    share.medianNs = through.medianNs > alone.medianNs ? through.medianNs - alone.medianNs : 0;
-    share.minNs = through.minNs > alone.minNs ? through.minNs - alone.minNs : 0;
-    report.Timing(share);
+    report.Timing({"qengetuseridpassword_callup_transition_share", std::max(through.medianNs - alone.medianNs, 0.0),
+                   std::max(through.minNs - alone.minNs, 0.0), through.baselineMedianNs, through.baselineMinNs,
+                   through.iterations, through.repetitions});
+    for (DWORD farPointer : farPointers)
+        ReleaseFarPointer(farPointer);
+}
+
+/* RegistryRequest(op, 7, data, length, null, null); its image: text, name,
+ * length, data, item, op. */
+void TimeRegistryRequest(Report &report, CallUp &c)
+{
+    static char data[2048];
+    const DWORD farData = FarPointerTo(data);
+    const SHORT length = sizeof(data), item = ItemPersistentConnections;
+    const SHORT refused = 3; /* answered 5 at once, after the three far pointers were made flat */
+    std::memcpy(c.image + 8, &length, 2);
+    std::memcpy(c.image + 10, &farData, 4);
+    std::memcpy(c.image + 14, &item, 2);
+    c.bytes = 18;
+    const auto call = [&] { c.Call(c.routine); };
+    const auto bare = [&] { c.Call(c.bare); };
+    report.Timing(Compare("registryrequest_item7_callup", call, bare));
+    report.Timing(Compare("registryrequest_item7_callup_vs_walk", call, [&] {
+        bare();
+        WalkConnectionKeys(); /* what item 7 walks */
+    }));
+    std::memcpy(c.image + 16, &refused, 2);
+    report.Timing(Compare("registryrequest_refused_callup", call, bare));
+    ReleaseFarPointer(farData);
 }
 
 } // namespace
 
 bool RunCallUpCases(Report &report)
 {
-    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
-    HMODULE service = LoadLibraryA("QENREGIO.DLL");
-    HMODULE bench = LoadLibraryA("BARESL32.DLL");
-    static CallUpCase c = {};
-    c.credentials = provider ? reinterpret_cast<decltype(&QENGetUseridPassword)>(GetProcAddress(provider, "QENGetUseridPassword")) : nullptr;
-    const DWORD fetch = FindSixteenBitRoutine("ZORN1632.DLL", "FETCHINTO");
-    const DWORD request = FindSixteenBitRoutine("QENTHUNK.DLL", "REQUEST");
-    const DWORD nothing12 = FindSixteenBitRoutine("BARESL16.DLL", "NOTHING12");
-    const DWORD nothing18 = FindSixteenBitRoutine("BARESL16.DLL", "NOTHING18");
-    bool complete = bench != nullptr && c.credentials != nullptr && service != nullptr && fetch != 0 && request != 0 && nothing12 != 0 && nothing18 != 0;
-    if (!complete) {
-        Warn("the provider, the registry service, the bench's bare connection or a 16-bit routine is missing");
-    } else {
-        /* QENGetUseridPassword: new password, password, user name, last argument lowest. */
-        const DWORD farPointers[3] = {FarPointerTo(c.newPassword), FarPointerTo(c.password),
-                                      FarPointerTo(c.userName)};
-        std::memcpy(c.image, farPointers, sizeof(farPointers));
-        c.bytes = 12;
-        c.routine = fetch;
-        c.bare = nothing12;
-        TimeService(report, "qengetuseridpassword_callup", CallCredentialsDirectly, &c);
-        for (DWORD farPointer : farPointers)
-            ReleaseFarPointer(farPointer);
-
-        /* RegistryRequest(0, 7, data, length, null, null): text, name, length, data, item, op. */
-        const DWORD farData = FarPointerTo(c.data);
-        const SHORT length = sizeof(c.data), item = 7, op = 0;
-        const DWORD none = 0;
-        std::memcpy(c.image, &none, 4);
-        std::memcpy(c.image + 4, &none, 4);
-        std::memcpy(c.image + 8, &length, 2);
-        std::memcpy(c.image + 10, &farData, 4);
-        std::memcpy(c.image + 14, &item, 2);
-        std::memcpy(c.image + 16, &op, 2);
-        c.bytes = 18;
-        c.routine = request;
-        c.bare = nothing18;
-        TimeService(report, "registryrequest_item7_callup", nullptr, &c);
-        for (int position = 0; position < 35; ++position) {
-            if (position < 26)
-                wsprintfA(c.connectionKeys[position], "NETWORK\\PERSISTENT\\%c", 'A' + position);
-            else
-                wsprintfA(c.connectionKeys[position], "NETWORK\\PERSISTENT\\LPT%d", position - 25);
-        }
-        report.Timing(Compare("registryrequest_item7_callup_vs_walk", CallRoutine, CallBareAndWalk, &c));
-        const SHORT refused = 3; /* answered 5 at once, after the three far pointers were made flat */
-        std::memcpy(c.image + 16, &refused, 2);
-        TimeService(report, "registryrequest_refused_callup", nullptr, &c);
-        ReleaseFarPointer(farData);
-    }
-    for (HMODULE module : {bench, service, provider})
-        if (module != nullptr)
-            FreeLibrary(module);
-    return complete;
+    LoadedLibrary provider("ZORNET32.DLL"), service("QENREGIO.DLL"), bare("BARESL32.DLL");
+    const auto credentials = ProviderEntries(provider).QENGetUseridPassword;
+    CallUp fetch = {FindSixteenBitRoutine("ZORN1632.DLL", "FETCHINTO"),
+                    FindSixteenBitRoutine("BARESL16.DLL", "NOTHING12")};
+    CallUp request = {FindSixteenBitRoutine("QENTHUNK.DLL", "REQUEST"),
+                      FindSixteenBitRoutine("BARESL16.DLL", "NOTHING18")};
+    if (!Have(bare.Loaded() && service.Loaded() && credentials != nullptr && fetch.routine != 0 && fetch.bare != 0 &&
+                  request.routine != 0 && request.bare != 0,
+              "the provider, the registry service, the bare connection or a 16-bit routine"))
+        return false;
+    TimeCredentials(report, fetch, credentials);
+    TimeRegistryRequest(report, request);
+    return true;
 }

@@ -1,5 +1,5 @@
 /*
- * BENCHNU1.DLL to BENCHNU4.DLL: a DLL that does nothing, built as the
+ * BENCHNU1.DLL to BENCHNU6.DLL: a DLL that does nothing, built as the
  * product's DLLs are (same toolchain, no runtime). Loading and releasing it
  * is what any DLL costs; the benchmark sets the provider's attach and detach
  * against it.

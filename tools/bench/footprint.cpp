@@ -14,6 +14,7 @@
  * the platform has to back; the emulator's own memory is not the product's.
  */
 #include "bench.h"
+#include "child_process.h"
 #include "sixteen_bit.h"
 
 #include <psapi.h>
@@ -29,10 +30,9 @@ constexpr const char *kEmptyLibraries[kEmptyLibraryCount] = {
     "BENCHNU1.DLL", "BENCHNU2.DLL", "BENCHNU3.DLL", "BENCHNU4.DLL", "BENCHNU5.DLL", "BENCHNU6.DLL"};
 constexpr const char *kProviderLibraries[] = {"ZORNET32.DLL"};
 
+/* Committed bytes: of images, of mapped files and sections, private. */
 struct MemoryUse {
-    ULONGLONG image;
-    ULONGLONG mapped;
-    ULONGLONG priv;
+    ULONGLONG image, mapped, priv;
     ULONGLONG Total() const { return image + mapped + priv; }
 };
 
@@ -42,17 +42,12 @@ MemoryUse CommittedMemory()
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     const BYTE *address = static_cast<const BYTE *>(system.lpMinimumApplicationAddress);
-    const BYTE *end = static_cast<const BYTE *>(system.lpMaximumApplicationAddress);
     MEMORY_BASIC_INFORMATION region;
-    while (address < end && VirtualQuery(address, &region, sizeof(region)) == sizeof(region)) {
-        if (region.State == MEM_COMMIT) {
-            if (region.Type == MEM_IMAGE)
-                use.image += region.RegionSize;
-            else if (region.Type == MEM_MAPPED)
-                use.mapped += region.RegionSize;
-            else
-                use.priv += region.RegionSize;
-        }
+    while (address < system.lpMaximumApplicationAddress &&
+           VirtualQuery(address, &region, sizeof(region)) == sizeof(region)) {
+        if (region.State == MEM_COMMIT)
+            (region.Type == MEM_IMAGE ? use.image : region.Type == MEM_MAPPED ? use.mapped : use.priv) +=
+                region.RegionSize;
         const BYTE *next = static_cast<const BYTE *>(region.BaseAddress) + region.RegionSize;
         if (next <= address)
             break;
@@ -68,18 +63,11 @@ ULONGLONG Grown(ULONGLONG before, ULONGLONG after)
 
 bool ReportDiskBytes(Report &report, const char *caseName, const char *fileName)
 {
-    char path[MAX_PATH];
-    BinDirectory(path);
-    if (lstrlenA(path) + lstrlenA(fileName) >= MAX_PATH)
-        return false;
-    lstrcatA(path, fileName);
+    const std::string path = ProgramFolder() + fileName;
     WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &attributes)) {
-        Warn("%s is missing", path);
+    if (!Have(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes), path.c_str()))
         return false;
-    }
-    report.Bytes(caseName, (static_cast<ULONGLONG>(attributes.nFileSizeHigh) << 32) |
-                               attributes.nFileSizeLow);
+    report.Bytes(caseName, (static_cast<ULONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow);
     return true;
 }
 
@@ -99,42 +87,30 @@ int CountModules()
 struct FirstLoad {
     const char *const *libraries;
     int                count;
-    HMODULE            modules[kEmptyLibraryCount];
-    double             loadNs;
-    double             freeNs;
-    int                modulesAdded;
-    MemoryUse          before, loaded, released;
+    HMODULE            modules[kEmptyLibraryCount] = {};
+    double             loadNs = 0, freeNs = 0;
+    int                modulesAdded = 0;
+    MemoryUse          before = {}, loaded = {}, released = {};
 };
-
-void LoadThem(void *context)
-{
-    FirstLoad *load = static_cast<FirstLoad *>(context);
-    for (int i = 0; i < load->count; ++i)
-        load->modules[i] = LoadLibraryA(load->libraries[i]);
-}
-
-void FreeThem(void *context)
-{
-    FirstLoad *load = static_cast<FirstLoad *>(context);
-    for (int i = 0; i < load->count; ++i)
-        if (load->modules[i] != nullptr)
-            FreeLibrary(load->modules[i]);
-}
 
 bool MeasureFirstLoad(FirstLoad *load)
 {
     const int modulesBefore = CountModules();
     load->before = CommittedMemory();
-    load->loadNs = TimeOnce(LoadThem, load);
+    load->loadNs = TimeOnce([load] {
+        for (int i = 0; i < load->count; ++i)
+            load->modules[i] = LoadLibraryA(load->libraries[i]);
+    });
     load->loaded = CommittedMemory();
     load->modulesAdded = CountModules() - modulesBefore;
     bool loaded = true;
     for (int i = 0; i < load->count; ++i)
-        if (load->modules[i] == nullptr) {
-            Warn("cannot load %s", load->libraries[i]);
-            loaded = false;
-        }
-    load->freeNs = TimeOnce(FreeThem, load);
+        loaded &= Have(load->modules[i] != nullptr, load->libraries[i]);
+    load->freeNs = TimeOnce([load] {
+        for (int i = 0; i < load->count; ++i)
+            if (load->modules[i] != nullptr)
+                FreeLibrary(load->modules[i]);
+    });
     load->released = CommittedMemory();
     return loaded;
 }
@@ -155,7 +131,7 @@ bool RunFootprint(Report &report)
      * process's first crossing, which is not the product's cost. */
     if (!StartSixteenBitSubsystem())
         Warn("cannot start the 16-bit subsystem: the first attach includes its start");
-    FirstLoad provider = {kProviderLibraries, 1, {}, 0, 0, 0, {}, {}, {}};
+    FirstLoad provider = {kProviderLibraries, 1};
     if (!MeasureFirstLoad(&provider))
         return false;
     /* As many empty DLLs as the provider brought, each loaded for the first time. */
@@ -164,7 +140,7 @@ bool RunFootprint(Report &report)
         Warn("the provider's first load brought %d libraries; the baseline loads %d", brought, kEmptyLibraryCount);
         brought = kEmptyLibraryCount;
     }
-    FirstLoad empty = {kEmptyLibraries, brought, {}, 0, 0, 0, {}, {}, {}};
+    FirstLoad empty = {kEmptyLibraries, brought};
     if (!MeasureFirstLoad(&empty))
         return false;
 
@@ -174,16 +150,10 @@ bool RunFootprint(Report &report)
     report.Bytes("memory_provider_mapped", Grown(provider.before.mapped, provider.loaded.mapped));
     report.Bytes("memory_provider_private", Grown(provider.before.priv, provider.loaded.priv));
     /* The bridge and the partners stay for the life of the process. */
-    report.Bytes("memory_provider_after_detach",
-                 Grown(provider.before.Total(), provider.released.Total()));
+    report.Bytes("memory_provider_after_detach", Grown(provider.before.Total(), provider.released.Total()));
 
     /* One sample each: a process loads the provider for the first time once. */
-    Comparison first = {};
-    first.name = "provider_attach_detach_first";
-    first.medianNs = first.minNs = provider.loadNs + provider.freeNs;
-    first.baselineMedianNs = first.baselineMinNs = empty.loadNs + empty.freeNs;
-    first.iterations = 1;
-    first.repetitions = 1;
-    report.Timing(first);
+    report.Timing(Summarize("provider_attach_detach_first", {provider.loadNs + provider.freeNs},
+                            {empty.loadNs + empty.freeNs}, 1));
     return true;
 }

@@ -8,6 +8,7 @@
  * minimum shows how much of it is noise.
  */
 #include "bench.h"
+#include "median.h"
 
 #include <algorithm>
 
@@ -18,85 +19,61 @@ constexpr double kCalibrationNs = 20e6;  /* a batch this long gives a usable rat
 constexpr double kTargetNs = 150e6;      /* each side of each repetition */
 constexpr DWORD  kMaxIterations = 1u << 22;
 
-double Frequency()
-{
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart);
-}
-
 /* Total nanoseconds of iterations calls. */
-double RunBatch(Operation operation, void *context, DWORD iterations)
+double RunBatch(const Operation &operation, DWORD iterations)
 {
-    LARGE_INTEGER start, end;
+    LARGE_INTEGER start, end, frequency;
     QueryPerformanceCounter(&start);
     for (DWORD i = 0; i < iterations; ++i)
-        operation(context);
+        operation();
     QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 / Frequency();
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 / static_cast<double>(frequency.QuadPart);
 }
 
 /* Doubles the batch until it takes long enough to be timed, then scales
  * it to the target length. */
-DWORD Calibrate(Operation operation, void *context)
+DWORD Calibrate(const Operation &operation)
 {
     DWORD iterations = 1;
-    double elapsed = RunBatch(operation, context, iterations);
+    double elapsed = RunBatch(operation, iterations);
     while (elapsed < kCalibrationNs && iterations < kMaxIterations) {
         iterations *= 2;
-        elapsed = RunBatch(operation, context, iterations);
+        elapsed = RunBatch(operation, iterations);
     }
     const double perOperation = std::max(elapsed / iterations, 1.0);
     const double scaled = kTargetNs / perOperation;
     return static_cast<DWORD>(std::min(std::max(scaled, 1.0), static_cast<double>(kMaxIterations)));
 }
 
-double Median(double (&values)[kRepetitions])
-{
-    double sorted[kRepetitions];
-    std::copy(values, values + kRepetitions, sorted);
-    std::sort(sorted, sorted + kRepetitions);
-    return sorted[kRepetitions / 2];
-}
-
-double Minimum(double (&values)[kRepetitions])
-{
-    return *std::min_element(values, values + kRepetitions);
-}
-
 } // namespace
 
-Comparison Compare(const char *name, Operation operation, Operation baseline, void *context)
+Comparison Compare(const char *name, const Operation &operation, const Operation &baseline)
 {
     /* The first calls fault in pages and code translation; they are not timed. */
-    operation(context);
-    baseline(context);
+    operation();
+    baseline();
 
-    const DWORD iterations = Calibrate(operation, context);
-    double measured[kRepetitions], base[kRepetitions];
+    const DWORD iterations = Calibrate(operation);
+    std::vector<double> measured, base;
     for (DWORD r = 0; r < kRepetitions; ++r) {
-        if (r % 2 == 0) {
-            measured[r] = RunBatch(operation, context, iterations) / iterations;
-            base[r] = RunBatch(baseline, context, iterations) / iterations;
-        } else {
-            base[r] = RunBatch(baseline, context, iterations) / iterations;
-            measured[r] = RunBatch(operation, context, iterations) / iterations;
-        }
+        if (r % 2 == 1)
+            base.push_back(RunBatch(baseline, iterations) / iterations);
+        measured.push_back(RunBatch(operation, iterations) / iterations);
+        if (r % 2 == 0)
+            base.push_back(RunBatch(baseline, iterations) / iterations);
     }
-
-    Comparison comparison = {};
-    comparison.name = name;
-    comparison.medianNs = Median(measured);
-    comparison.minNs = Minimum(measured);
-    comparison.baselineMedianNs = Median(base);
-    comparison.baselineMinNs = Minimum(base);
-    comparison.iterations = iterations;
-    comparison.repetitions = kRepetitions;
-    return comparison;
+    return Summarize(name, measured, base, iterations);
 }
 
-double TimeOnce(Operation operation, void *context)
+Comparison Summarize(const char *name, const std::vector<double> &measured, const std::vector<double> &baseline,
+                     DWORD iterations)
 {
-    return RunBatch(operation, context, 1);
+    return {name, Median(measured), *std::min_element(measured.begin(), measured.end()), Median(baseline),
+            *std::min_element(baseline.begin(), baseline.end()), iterations, static_cast<DWORD>(measured.size())};
+}
+
+double TimeOnce(const Operation &operation)
+{
+    return RunBatch(operation, 1);
 }

@@ -14,7 +14,6 @@
  * provider must make, since it never asks the registry for a value by name.
  */
 #include "bench.h"
-#include "client_call.h"
 #include "loaded_library.h"
 #include "scratch_key.h"
 #include "simnet.h"
@@ -23,118 +22,70 @@
 
 namespace {
 
-typedef DWORD (WINAPI *ValidateEntry)(LPVOID reserved, LPSTR domain, LPSTR user, LPSTR password,
-                                      LPSTR empty, DWORD zero, DWORD one, LPBYTE result,
-                                      DWORD resultSize, LPWORD extra);
-
-constexpr char  kConfiguredPath[] = "\\\\POLSRV\\POLICIES\\ZOR.POL";
+/* MSNET32.DLL's validation, a partner's entry that has no name: ordinal 58,
+ * the validating server's name at offset 62 of its result. */
+typedef DWORD(WINAPI *ValidateEntry)(LPVOID reserved, LPSTR domain, LPSTR user, LPSTR password, LPSTR empty,
+                                     DWORD zero, DWORD one, LPBYTE result, DWORD resultSize, LPWORD extra);
+constexpr WORD kValidateOrdinal = 58;
 constexpr DWORD kResultServerOffset = 62;
 
-struct LogonCase {
-    decltype(&DomainLogon) domainLogon;
-    ClientDispatcher clientCall;
-    char             user[100];
-    char             password[64];
-    char             domain[64];
-    BYTE             result[256];
-};
+constexpr char kConfiguredPath[] = "\\\\POLSRV\\POLICIES\\ZOR.POL";
 
-void CallDomainLogon(void *context)
+/* What DomainLogon cannot avoid: the cursor, the three strings upper-cased,
+ * the validation and the client logon. */
+void DomainLogonBaseline(LPSTR user, LPSTR password, LPSTR domain, ClientDispatcher clientCall)
 {
-    LogonCase *c = static_cast<LogonCase *>(context);
-    c->domainLogon(c->user, c->password, c->domain, TRUE);
-}
-
-void UpperCase(LPSTR text)
-{
-    CharUpperBuffA(text, lstrlenA(text));
-}
-
-void CallDomainLogonBaseline(void *context)
-{
-    LogonCase *c = static_cast<LogonCase *>(context);
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    UpperCase(c->user);
-    UpperCase(c->password);
-    UpperCase(c->domain);
+    for (LPSTR text : {user, password, domain})
+        CharUpperBuffA(text, lstrlenA(text));
     HMODULE library = LoadLibraryA("MSNET32.DLL");
-    auto validate = reinterpret_cast<ValidateEntry>(
-        GetProcAddress(library, MAKEINTRESOURCEA(58)));
+    auto validate = reinterpret_cast<ValidateEntry>(GetProcAddress(library, MAKEINTRESOURCEA(kValidateOrdinal)));
     if (validate != nullptr) {
         char empty[1] = "";
         WORD extra = 0;
-        validate(nullptr, c->domain, c->user, c->password, empty, 0, 1, c->result,
-                 sizeof(c->result), &extra);
+        static BYTE result[256];
+        validate(nullptr, domain, user, password, empty, 0, 1, result, sizeof(result), &extra);
         LPSTR server;
-        std::memcpy(&server, c->result + kResultServerOffset, sizeof(server));
-        c->clientCall(c->user, server, nullptr, c->domain, kClientCallValue, ClientLogon);
+        std::memcpy(&server, result + kResultServerOffset, sizeof(server));
+        clientCall(user, server, nullptr, domain, kClientCallValue, ClientLogon);
     }
     SetCursor(previous);
 }
 
-struct PolicyCase {
-    decltype(&NPGetPolicyPath) policyPath;
-    char            path[512];
-};
-
-void CallPolicyPath(void *context)
+bool RunDomainLogon(Report &report, const ProviderEntries &provider)
 {
-    PolicyCase *c = static_cast<PolicyCase *>(context);
-    DWORD size = sizeof(c->path);
-    c->policyPath(c->path, &size, 0);
-}
-
-void CallPolicyPathBaseline(void * /*context*/)
-{
-    WalkValues(HKEY_LOCAL_MACHINE, kUpdateKey);
-}
-
-bool RunDomainLogon(Report &report, HMODULE provider)
-{
-    LogonCase c = {};
-    c.domainLogon = ProviderEntries(provider).DomainLogon;
-    HMODULE bridge = GetModuleHandleA("ZORN3216.DLL");
-    c.clientCall = bridge != nullptr
-        ? reinterpret_cast<ClientDispatcher>(GetProcAddress(bridge, "TORVEKThunk"))
-        : nullptr;
-    if (c.domainLogon == nullptr || c.clientCall == nullptr) {
-        Warn("DomainLogon or the bridge's TORVEKThunk is missing");
+    const ClientDispatcher clientCall = BridgeEntries(GetModuleHandleA("ZORN3216.DLL")).TORVEKThunk;
+    if (!Have(clientCall != nullptr, "the bridge's TORVEKThunk"))
         return false;
-    }
-    lstrcpynA(c.user, "ALICE", sizeof(c.user));
-    lstrcpynA(c.password, "SECRET", sizeof(c.password));
-    lstrcpynA(c.domain, "ZORDOM", sizeof(c.domain));
-
+    char user[100] = "ALICE", password[64] = "SECRET", domain[64] = "ZORDOM";
     SimReset();
     SimForce(SimForceValidateReturn, 0);
     SimForce(SimForceValidateStatus, 0);
     SimForce(SimLogon, 0);
-    if (c.domainLogon(c.user, c.password, c.domain, TRUE) != 0)
+    if (provider.DomainLogon(user, password, domain, TRUE) != 0)
         Warn("DomainLogon did not succeed against instant stand-ins");
-    report.Timing(Compare("domainlogon_instant", CallDomainLogon, CallDomainLogonBaseline, &c));
+    report.Timing(Compare("domainlogon_instant", [&] { provider.DomainLogon(user, password, domain, TRUE); },
+                          [&] { DomainLogonBaseline(user, password, domain, clientCall); }));
     SimReset();
     return true;
 }
 
-bool RunPolicyPath(Report &report, HMODULE provider)
+bool RunPolicyPath(Report &report, const ProviderEntries &provider)
 {
-    PolicyCase c = {};
-    c.policyPath = ProviderEntries(provider).NPGetPolicyPath;
-    if (c.policyPath == nullptr) {
-        Warn("NPGetPolicyPath is missing");
-        return false;
-    }
     ScratchKey update;
-    if (!update.Prepare(HKEY_LOCAL_MACHINE, kUpdateKey) || !update.SetNumber("UpdateMode", 1) ||
-        !update.SetNumber("UseDefaultNetLocation", 0) || !update.SetText("NetworkPath", kConfiguredPath)) {
+    if (!update.Prepare(HKEY_LOCAL_MACHINE, kUpdateKey) || !update.SetNumber(kUpdateModeValue, 1) ||
+        !update.SetNumber(kUseDefaultLocationValue, 0) || !update.SetText(kNetworkPathValue, kConfiguredPath)) {
         Warn("cannot set up the policy-update key");
         return false;
     }
-    DWORD size = sizeof(c.path);
-    if (c.policyPath(c.path, &size, 0) != 0 || lstrcmpA(c.path, kConfiguredPath) != 0)
+    char path[512];
+    DWORD size = sizeof(path);
+    if (provider.NPGetPolicyPath(path, &size, 0) != 0 || lstrcmpA(path, kConfiguredPath) != 0)
         Warn("NPGetPolicyPath did not answer the configured path");
-    report.Timing(Compare("npgetpolicypath_configured", CallPolicyPath, CallPolicyPathBaseline, &c));
-    update.Restore();
+    report.Timing(Compare("npgetpolicypath_configured", [&] {
+        size = sizeof(path);
+        provider.NPGetPolicyPath(path, &size, 0);
+    }, [] { WalkValues(HKEY_LOCAL_MACHINE, kUpdateKey); }));
     return true;
 }
 
@@ -142,12 +93,8 @@ bool RunPolicyPath(Report &report, HMODULE provider)
 
 bool RunProviderCases(Report &report)
 {
-    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
-    if (provider == nullptr) {
-        Warn("cannot load ZORNET32.DLL (error %lu)", GetLastError());
-        return false;
-    }
-    const bool complete = RunDomainLogon(report, provider) && RunPolicyPath(report, provider);
-    FreeLibrary(provider);
-    return complete;
+    LoadedLibrary library("ZORNET32.DLL");
+    const ProviderEntries provider(library);
+    return Have(provider.found, "ZORNET32.DLL or one of its entries") && RunDomainLogon(report, provider) &&
+           RunPolicyPath(report, provider);
 }

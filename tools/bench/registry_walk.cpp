@@ -1,5 +1,6 @@
-/* The bare registry walk that the registry cases are set against. */
+/* The bare registry walks that the registry cases are set against. */
 #include "bench.h"
+#include "registry_service.h"
 
 namespace {
 
@@ -24,4 +25,19 @@ void WalkValues(HKEY root, const char *path)
         }
     }
     RegCloseKey(key);
+}
+
+const char *ConnectionKey(int position)
+{
+    static char keys[kConnectionKeys][32];
+    if (keys[position][0] == '\0')
+        position < kDriveKeys ? wsprintfA(keys[position], "%s%c", kPersistentKey, 'A' + position)
+                              : wsprintfA(keys[position], "%sLPT%d", kPersistentKey, 1 + position - kDriveKeys);
+    return keys[position];
+}
+
+void WalkConnectionKeys()
+{
+    for (int position = 0; position < kConnectionKeys; ++position)
+        WalkValues(HKEY_CURRENT_USER, ConnectionKey(position));
 }

@@ -12,68 +12,41 @@
  */
 #include "bench.h"
 #include "loaded_library.h"
-#include "registry_service.h"
 #include "scratch_key.h"
 
 namespace {
 
-constexpr int  kLogonValues = 100;
+constexpr int kLogonValues = 100;
 
-struct ReadCase {
-    decltype(&ReadRegistry) read;
-    int       item;
-    char      paths[kConnectionKeys][32];
-    char      data[2048];
-};
-
-void CallRead(void *context)
+/* Reads the item once, warns unless its answer has expected at offset, and
+ * times it against walk. */
+void TimeItem(Report &report, const char *caseName, decltype(&ReadRegistry) read, int item, const Operation &walk,
+              size_t offset, const char *expected)
 {
-    ReadCase *c = static_cast<ReadCase *>(context);
-    c->read(c->item, c->data, sizeof(c->data));
+    static char data[2048];
+    ZeroMemory(data, sizeof(data));
+    const LONG result = read(item, data, sizeof(data));
+    if (result != 0 || lstrcmpA(data + offset, expected) != 0)
+        Warn("ReadRegistry item %d did not answer \"%s\" at %u (result %ld)", item, expected,
+             static_cast<unsigned>(offset), result);
+    report.Timing(Compare(caseName, [&] { read(item, data, sizeof(data)); }, walk));
 }
 
-void WalkConnections(void *context)
-{
-    ReadCase *c = static_cast<ReadCase *>(context);
-    for (int i = 0; i < kConnectionKeys; ++i)
-        WalkValues(HKEY_CURRENT_USER, c->paths[i]);
-}
-
-void WalkLogon(void * /*context*/)
-{
-    WalkValues(HKEY_LOCAL_MACHINE, kLogonKey);
-}
-
-/* The local name of a connection key's position, without its ":". */
-void DeviceName(int position, char (&name)[8])
-{
-    if (position < kDriveKeys)
-        wsprintfA(name, "%c", 'A' + position);
-    else
-        wsprintfA(name, "LPT%d", 1 + position - kDriveKeys);
-}
-
-bool RunConnections(Report &report, ReadCase &c)
+bool RunConnections(Report &report, decltype(&ReadRegistry) read)
 {
     ScratchKey keys[kConnectionKeys];
     bool prepared = true;
     for (int i = 0; i < kConnectionKeys && prepared; ++i) {
-        char device[8], remote[32];
-        DeviceName(i, device);
-        wsprintfA(c.paths[i], "NETWORK\\PERSISTENT\\%s", device);
-        wsprintfA(remote, "\\\\ZORSRV1\\SHARE%s", device);
-        prepared = keys[i].Prepare(HKEY_CURRENT_USER, c.paths[i]) && keys[i].SetText("RemotePath", remote);
+        const char *device = ConnectionKey(i) + lstrlenA(kPersistentKey);
+        const std::string remote = std::string("\\\\ZORSRV1\\SHARE") + device;
+        prepared = keys[i].Prepare(HKEY_CURRENT_USER, ConnectionKey(i)) &&
+                   keys[i].SetText("RemotePath", remote.c_str());
     }
-    if (prepared) {
-        c.item = 7;
-        ZeroMemory(c.data, sizeof(c.data));
-        const LONG result = c.read(c.item, c.data, sizeof(c.data));
-        if (result != 0 || lstrcmpA(c.data + (kConnectionKeys - 1) * kConnectionEntrySize, "LPT9:") != 0)
-            Warn("ReadRegistry item 7 did not list all 35 connections (result %ld)", result);
-        report.Timing(Compare("readregistry_item7_35_connections", CallRead, WalkConnections, &c));
-    } else {
+    if (prepared)
+        TimeItem(report, "readregistry_item7_35_connections", read, ItemPersistentConnections,
+                 [] { WalkConnectionKeys(); }, (kConnectionKeys - 1) * kConnectionEntrySize, "LPT9:");
+    else
         Warn("cannot set up the 35 connection keys");
-    }
     /* Last made, first put back: a parent key goes once its children have. */
     for (int i = kConnectionKeys - 1; i >= 0; --i)
         keys[i].Restore();
@@ -88,14 +61,14 @@ bool UserNameIsLast()
         return false;
     char name[128];
     DWORD nameSize = sizeof(name);
-    const bool last = RegEnumValueA(key, kLogonValues - 1, name, &nameSize, nullptr, nullptr, nullptr,
-                                    nullptr) == ERROR_SUCCESS &&
+    const bool last = RegEnumValueA(key, kLogonValues - 1, name, &nameSize, nullptr, nullptr, nullptr, nullptr) ==
+                          ERROR_SUCCESS &&
                       lstrcmpA(name, "USERNAME") == 0;
     RegCloseKey(key);
     return last;
 }
 
-bool RunUserName(Report &report, ReadCase &c)
+bool RunUserName(Report &report, decltype(&ReadRegistry) read)
 {
     ScratchKey logon;
     bool prepared = logon.Prepare(HKEY_LOCAL_MACHINE, kLogonKey);
@@ -104,19 +77,14 @@ bool RunUserName(Report &report, ReadCase &c)
         wsprintfA(name, "BENCH%02d", i);
         prepared = logon.SetText(name, "x");
     }
-    prepared = prepared && logon.SetText("USERNAME", "ALICE");
-    if (!prepared) {
+    if (!prepared || !logon.SetText("USERNAME", "ALICE")) {
         Warn("cannot set up the 100 logon values");
         return false;
     }
     if (!UserNameIsLast())
         Warn("the registry does not list USERNAME last");
-    c.item = 1;
-    ZeroMemory(c.data, sizeof(c.data));
-    if (c.read(c.item, c.data, sizeof(c.data)) != 0 || lstrcmpA(c.data, "ALICE") != 0)
-        Warn("ReadRegistry item 1 did not find USERNAME");
-    report.Timing(Compare("readregistry_item1_100_values_last", CallRead, WalkLogon, &c));
-    logon.Restore();
+    TimeItem(report, "readregistry_item1_100_values_last", read, ItemUserName,
+             [] { WalkValues(HKEY_LOCAL_MACHINE, kLogonKey); }, 0, "ALICE");
     return true;
 }
 
@@ -124,17 +92,8 @@ bool RunUserName(Report &report, ReadCase &c)
 
 bool RunRegistryCases(Report &report)
 {
-    HMODULE service = LoadLibraryA("QENREGIO.DLL");
-    if (service == nullptr) {
-        Warn("cannot load QENREGIO.DLL (error %lu)", GetLastError());
-        return false;
-    }
-    static ReadCase c;
-    c.read = RegistryServiceEntries(service).ReadRegistry;
-    bool complete = c.read != nullptr;
-    if (!complete)
-        Warn("ReadRegistry is missing");
-    complete = complete && RunConnections(report, c) && RunUserName(report, c);
-    FreeLibrary(service);
-    return complete;
+    LoadedLibrary service("QENREGIO.DLL");
+    const auto read = RegistryServiceEntries(service).ReadRegistry;
+    return Have(read != nullptr, "QENREGIO.DLL's ReadRegistry") && RunConnections(report, read) &&
+           RunUserName(report, read);
 }

@@ -7,6 +7,8 @@
  */
 #include "bench.h"
 
+#include <shlwapi.h>
+
 #include <cstdarg>
 
 namespace {
@@ -47,24 +49,15 @@ void Report::Timing(const Comparison &c)
                      c.baselineMedianNs, Ratio(c), c.baselineMinNs, c.iterations, c.repetitions);
 }
 
-void Report::Goals(const Goal *goals, size_t count)
+void Report::Goals(const std::vector<Goal> &goals)
 {
     int met = 0, over = 0;
-    for (size_t g = 0; g < count; ++g) {
-        /* One "*" stands for any part of a name. */
-        const std::string wanted = goals[g].name;
-        const size_t star = wanted.find('*');
-        const std::string head = wanted.substr(0, star);
-        const std::string tail = star == std::string::npos ? "" : wanted.substr(star + 1);
+    for (const Goal &goal : goals) {
         for (const auto &[name, ratio] : ratios_) {
-            const bool matches = star == std::string::npos
-                                     ? name == wanted
-                                     : name.size() >= head.size() + tail.size() && name.compare(0, head.size(), head) == 0 &&
-                                           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-            if (!matches)
+            if (!PathMatchSpecA(name.c_str(), goal.name)) /* one "*" stands for any part */
                 continue;
-            const bool ok = ratio <= goals[g].ratio;
-            std::printf("goal %s ratio=%.2f goal=%.2f %s\n", name.c_str(), ratio, goals[g].ratio, ok ? "met" : "over");
+            const bool ok = ratio <= goal.ratio;
+            std::printf("goal %s ratio=%.2f goal=%.2f %s\n", name.c_str(), ratio, goal.ratio, ok ? "met" : "over");
             (ok ? met : over) += 1;
         }
     }
@@ -88,4 +81,11 @@ void Warn(const char *format, ...)
     std::vfprintf(stderr, format, arguments);
     std::fputs("\n", stderr);
     va_end(arguments);
+}
+
+bool Have(bool present, const char *what)
+{
+    if (!present)
+        Warn("%s is missing", what);
+    return present;
 }

@@ -11,13 +11,15 @@
  * bridge's own work: the dispatch and the argument image.
  */
 #include "bench.h"
-#include "client_call.h"
+#include "loaded_library.h"
 #include "sixteen_bit.h"
 
+/* map_pairs.S: the far pointers of the first N arguments made and released. */
+typedef void(WINAPI *MapPairs)(LPSTR, LPSTR, LPSTR, LPSTR);
 extern "C" {
-void WINAPI BareMapPairs1(void *) asm("_BareMapPairs1");
-void WINAPI BareMapPairs3(void *, void *, void *) asm("_BareMapPairs3");
-void WINAPI BareMapPairs4(void *, void *, void *, void *) asm("_BareMapPairs4");
+void WINAPI BareMapPairs1(LPSTR, LPSTR, LPSTR, LPSTR) asm("_BareMapPairs1");
+void WINAPI BareMapPairs3(LPSTR, LPSTR, LPSTR, LPSTR) asm("_BareMapPairs3");
+void WINAPI BareMapPairs4(LPSTR, LPSTR, LPSTR, LPSTR) asm("_BareMapPairs4");
 }
 
 namespace {
@@ -25,130 +27,63 @@ namespace {
 constexpr DWORD kReturnAtOnceTarget = 6;
 constexpr int kClientEntries = 6;
 
-struct ThunkCase {
-    ClientDispatcher     dispatcher;
-    const FlatThunkLS32 *block;
-    DWORD                opcode;
-    char             user[100];
-    char             server[256];
-    char             domain[64];
-    char             oldPassword[64];
-    char             newPassword[64];
-    char             directory[MAX_PATH];
-    char             logonServer[20];
-};
-
-/* The opcode's arguments, as the provider passes them. */
-void CallThunk(void *context)
-{
-    ThunkCase *c = static_cast<ThunkCase *>(context);
-    switch (c->opcode) {
-    case ClientLogon:
-        c->dispatcher(c->user, c->server, nullptr, c->domain, kClientCallValue, ClientLogon);
-        break;
-    case ClientLogonServerUnavailable:
-        c->dispatcher(nullptr, nullptr, nullptr, nullptr, kClientCallValue, c->opcode);
-        break;
-    case ClientChangePassword:
-        c->dispatcher(c->user, c->oldPassword, c->newPassword, c->domain, kClientCallValue,
-                      ClientChangePassword);
-        break;
-    case ClientGetHomeDirectory:
-        c->dispatcher(c->directory, nullptr, nullptr, nullptr, kClientCallValue, c->opcode);
-        break;
-    case ClientGetLogonServer:
-        c->dispatcher(c->logonServer, nullptr, nullptr, nullptr, kClientCallValue, c->opcode);
-        break;
-    case ClientLogoff:
-        c->dispatcher(nullptr, nullptr, nullptr, nullptr, kClientCallValue, c->opcode);
-        break;
-    }
-}
-
-/* The bare transition into 16-bit code and back. */
-void CallBare(void *context)
-{
-    CallTargetBare(static_cast<ThunkCase *>(context)->block, kReturnAtOnceTarget);
-}
-
-/* The same, after the far pointers the opcode's call path makes and releases
- * (bridge/client_calls.S). */
-void CallBareWithMaps(void *context)
-{
-    ThunkCase *c = static_cast<ThunkCase *>(context);
-    switch (c->opcode) {
-    case ClientLogon: /* user name, logon server, domain */
-        BareMapPairs3(c->user, c->server, c->domain);
-        break;
-    case ClientChangePassword: /* user name, old and new password, domain */
-        BareMapPairs4(c->user, c->oldPassword, c->newPassword, c->domain);
-        break;
-    case ClientGetHomeDirectory:
-        BareMapPairs1(c->directory);
-        break;
-    case ClientGetLogonServer:
-        BareMapPairs1(c->logonServer);
-        break;
-    default: /* no pointers */
-        break;
-    }
-    CallTargetBare(c->block, kReturnAtOnceTarget);
-}
+char user[100] = "ALICE", server[256] = "\\\\ZORSRV1", domain[64] = "ZORDOM";
+char oldPassword[64] = "SECRET", newPassword[64] = "NEWSECRET", directory[MAX_PATH], logonServer[20];
 
 struct Opcode {
     DWORD       opcode;
     const char *caseName;
+    LPSTR       arguments[4]; /* as the provider passes them */
+    MapPairs    mapPairs;     /* one pair for each pointer among them */
 };
 
-constexpr Opcode kOpcodes[] = {
-    {ClientLogon, "torvekthunk_1_logon"},
-    {ClientLogonServerUnavailable, "torvekthunk_2_logon_server_unavailable"},
-    {ClientChangePassword, "torvekthunk_3_change_password"},
-    {ClientGetHomeDirectory, "torvekthunk_4_get_home_directory"},
-    {ClientGetLogonServer, "torvekthunk_5_get_logon_server"},
-    {ClientLogoff, "torvekthunk_6_logoff"},
+const Opcode kOpcodes[] = {
+    {ClientLogon, "torvekthunk_1_logon", {user, server, nullptr, domain}, BareMapPairs3},
+    {ClientLogonServerUnavailable, "torvekthunk_2_logon_server_unavailable", {}, nullptr},
+    {ClientChangePassword, "torvekthunk_3_change_password", {user, oldPassword, newPassword, domain}, BareMapPairs4},
+    {ClientGetHomeDirectory, "torvekthunk_4_get_home_directory", {directory}, BareMapPairs1},
+    {ClientGetLogonServer, "torvekthunk_5_get_logon_server", {logonServer}, BareMapPairs1},
+    {ClientLogoff, "torvekthunk_6_logoff", {}, nullptr},
 };
 
 } // namespace
 
 bool RunThunkCases(Report &report)
 {
-    HMODULE bridge = LoadLibraryA("ZORN3216.DLL");
-    if (bridge == nullptr) {
-        Warn("cannot load ZORN3216.DLL (error %lu)", GetLastError());
-        return false;
-    }
-    ThunkCase c = {};
-    c.dispatcher = reinterpret_cast<ClientDispatcher>(GetProcAddress(bridge, "TORVEKThunk"));
-    c.block = reinterpret_cast<const FlatThunkLS32 *>(GetProcAddress(bridge, "zorn3216_ThunkData32"));
+    LoadedLibrary bridge("ZORN3216.DLL");
+    const ClientDispatcher dispatcher = BridgeEntries(bridge).TORVEKThunk;
+    const auto *block = bridge.Export<const FlatThunkLS32 *>("zorn3216_ThunkData32");
     WORD *forced = static_cast<WORD *>(SixteenBitExport("TORVEK.DLL", "FORCEDANSWERS"));
-    if (c.dispatcher == nullptr || c.block == nullptr || c.block->targetTable == nullptr || forced == nullptr) {
-        Warn("the bridge, its connected block or the TORVEK stand-in's forced answers are missing");
-        FreeLibrary(bridge);
+    if (!Have(dispatcher != nullptr && block != nullptr && block->targetTable != nullptr && forced != nullptr,
+              "the bridge, its connected block or the TORVEK stand-in's forced answers"))
         return false;
-    }
-    if (CallTargetBare(c.block, kReturnAtOnceTarget) != 0)
+    if (CallTargetBare(block, kReturnAtOnceTarget) != 0)
         Warn("the bare transition does not reach TORVEK's return-at-once target");
-    lstrcpynA(c.user, "ALICE", sizeof(c.user));
-    lstrcpynA(c.server, "\\\\ZORSRV1", sizeof(c.server));
-    lstrcpynA(c.domain, "ZORDOM", sizeof(c.domain));
-    lstrcpynA(c.oldPassword, "SECRET", sizeof(c.oldPassword));
-    lstrcpynA(c.newPassword, "NEWSECRET", sizeof(c.newPassword));
 
     /* Flags first, answers after them: every entry answers 0 in 16-bit code. */
     for (int entry = 0; entry < kClientEntries; ++entry) {
         forced[kClientEntries + entry] = 0;
         forced[entry] = 1;
     }
-    for (const Opcode &opcode : kOpcodes) {
-        c.opcode = opcode.opcode;
-        report.Timing(Compare(opcode.caseName, CallThunk, CallBare, &c));
-        char name[96];
-        wsprintfA(name, "%s_vs_maps", opcode.caseName);
-        report.Timing(Compare(name, CallThunk, CallBareWithMaps, &c));
+    for (const Opcode &o : kOpcodes) {
+        LPSTR pointers[4] = {}; /* the arguments that are pointers */
+        int count = 0;
+        for (LPSTR argument : o.arguments)
+            if (argument != nullptr)
+                pointers[count++] = argument;
+        const auto call = [&] { dispatcher(o.arguments[0], o.arguments[1], o.arguments[2], o.arguments[3],
+                                           kClientCallValue, o.opcode); };
+        /* The bare transition into 16-bit code and back, and the same after the
+         * far pointers the opcode's call path makes and releases (bridge/client_calls.S). */
+        const auto bare = [&] { CallTargetBare(block, kReturnAtOnceTarget); };
+        report.Timing(Compare(o.caseName, call, bare));
+        report.Timing(Compare((std::string(o.caseName) + "_vs_maps").c_str(), call, [&] {
+            if (o.mapPairs != nullptr)
+                o.mapPairs(pointers[0], pointers[1], pointers[2], pointers[3]);
+            bare();
+        }));
     }
     for (int entry = 0; entry < kClientEntries; ++entry)
         forced[entry] = 0;
-    FreeLibrary(bridge);
     return true;
 }

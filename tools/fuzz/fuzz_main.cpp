@@ -18,6 +18,7 @@
  * QENGetUseridPassword. The parent saves NETWORK\LOGON first and puts it back
  * at the end.
  */
+#include "child_process.h"
 #include "loaded_library.h"
 #include "scratch_key.h"
 #include "shared_logon_record.h"
@@ -27,13 +28,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 namespace {
 
-constexpr char kLogonKey[] = "NETWORK\\LOGON";
 constexpr DWORD kBatchInputs = 2000;
-
+constexpr DWORD kBatchMs = 600000;
 
 /* A small, fixed generator: a seed replays a batch exactly. */
 class Random {
@@ -78,9 +77,9 @@ private:
 
 DWORD ItemRoom(int item)
 {
-    if (item >= 4 && item <= 6)
-        return 4;
-    return item == 7 ? 1400 : 1024;
+    if (item >= ItemPasswordCaching && item <= ItemLmLogon)
+        return kYesNoRoom;
+    return item == ItemPersistentConnections ? kConnectionsRoom : kTextRoom;
 }
 
 const char *const kValueNames[] = {"USERNAME", "username", "DOMAINS", "PASSWORDCACHING", "FMSHARE",
@@ -137,20 +136,15 @@ int Batch(unsigned seed, DWORD count)
         std::printf("cannot save %s\n", kLogonKey);
         return 3;
     }
-    HMODULE service = LoadLibraryA("QENREGIO.DLL");
-    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
+    const RegistryServiceEntries service(LoadLibraryA("QENREGIO.DLL"));
+    const ProviderEntries provider(LoadLibraryA("ZORNET32.DLL"));
     HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSharedRecordName);
     auto *record = mapping ? static_cast<SharedLogonRecord *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0))
                            : nullptr;
-    if (service == nullptr || provider == nullptr || record == nullptr) {
-        std::printf("the registry service or the provider does not load\n");
+    if (!service.found || !provider.found || record == nullptr) {
+        std::printf("the registry service, the provider or one of their entries is missing\n");
         return 3;
     }
-    auto read = RegistryServiceEntries(service).ReadRegistry;
-    auto write = RegistryServiceEntries(service).WriteRegistry;
-    auto home = ProviderEntries(provider).NPGetHomeDirectory;
-    auto policy = ProviderEntries(provider).NPGetPolicyPath;
-    auto fetch = ProviderEntries(provider).QENGetUseridPassword;
 
     Random random(seed);
     for (DWORD input = 0; input < count; ++input) {
@@ -162,17 +156,19 @@ int Batch(unsigned seed, DWORD count)
         case 2: {
             const int item = static_cast<int>(random.Below(15)) - 2;
             Guarded data(ItemRoom(item));
-            read(item, data.Data(), static_cast<int>(random.Next()));
+            service.ReadRegistry(item, data.Data(), static_cast<int>(random.Next()));
             break;
         }
         case 3: { /* writes into NETWORK\LOGON only: items 1, 3 to 6 */
-            const int items[] = {1, 3, 4, 5, 6, -1, 0, 9};
-            const int ops[] = {1, 2, 0, 3, -1};
+            const int items[] = {ItemUserName, ItemDomains, ItemPasswordCaching, ItemFmShare, ItemLmLogon, -1, 0,
+                                 ItemMsnp32Provider};
+            const int ops[] = {SetItem, DeleteItem, ReadItem, 3, -1};
             const DWORD nameLength = random.Length(20), textLength = random.Length(259);
             Guarded name(nameLength + 1), text(textLength + 1), data(16);
             FillText(random, name.Data(), nameLength);
             FillText(random, text.Data(), textLength);
-            write(ops[random.Below(5)], items[random.Below(8)], data.Data(), name.Data(), text.Data());
+            service.WriteRegistry(ops[random.Below(5)], items[random.Below(8)], data.Data(), name.Data(),
+                                  text.Data());
             break;
         }
         case 4: {
@@ -180,9 +176,9 @@ int Batch(unsigned seed, DWORD count)
             Guarded buffer(size ? size : 1);
             DWORD declared = size;
             if (random.Below(2) == 0)
-                home(buffer.Data(), &declared);
+                provider.NPGetHomeDirectory(buffer.Data(), &declared);
             else
-                policy(buffer.Data(), &declared, random.Below(2));
+                provider.NPGetPolicyPath(buffer.Data(), &declared, random.Below(2));
             break;
         }
         default: {
@@ -190,7 +186,7 @@ int Batch(unsigned seed, DWORD count)
             for (DWORD i = 0; i < offsetof(SharedLogonRecord, notifyWindow); ++i)
                 bytes[i] = static_cast<BYTE>(random.Below(2) ? 'A' + random.Below(26) : random.Next());
             Guarded user(100), password(20), newPassword(20);
-            fetch(user.Data(), password.Data(), newPassword.Data());
+            provider.QENGetUseridPassword(user.Data(), password.Data(), newPassword.Data());
             break;
         }
         }
@@ -206,21 +202,9 @@ int Batch(unsigned seed, DWORD count)
 /* Runs one batch in a child process; returns its exit code (an exception code when it faulted). */
 DWORD RunBatch(unsigned seed, DWORD count)
 {
-    char path[MAX_PATH], commandLine[MAX_PATH + 64];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    wsprintfA(commandLine, "\"%s\" --batch %u %lu", path, seed, count);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return 0xFFFFFFFFu;
-    if (WaitForSingleObject(process.hProcess, 600000) == WAIT_TIMEOUT)
-        TerminateProcess(process.hProcess, 0xDEAD);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
+    char arguments[64];
+    wsprintfA(arguments, "--batch %u %lu", seed, count);
+    return RunProgram(ProgramCommand("fuzz.exe", arguments), "", nullptr, kBatchMs, 1);
 }
 
 int Parent(DWORD seconds, DWORD inputs, unsigned seed)
@@ -233,7 +217,7 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
         return 1;
     }
     /* The shared block lives while this process maps it: the batches share it. */
-    HMODULE keep = LoadLibraryA("ZORNET32.DLL");
+    LoadedLibrary keep("ZORNET32.DLL");
     unsigned long done = 0, crashes = 0;
     const DWORD start = GetTickCount();
     DWORD lastReport = start;
@@ -246,9 +230,8 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
             std::fflush(stdout);
         }
         const DWORD exitCode = RunBatch(batch, kBatchInputs);
-        if (exitCode == 0) {
-            done += kBatchInputs;
-        } else {
+        done += kBatchInputs; /* a batch that crashed counts as run: a run of N inputs ends */
+        if (exitCode != 0) {
             ++crashes;
             std::printf("fuzz: batch %u ended with %08lX: replay with fuzz.exe --batch %u %lu\n", batch, exitCode, batch,
                         kBatchInputs);
@@ -257,8 +240,6 @@ int Parent(DWORD seconds, DWORD inputs, unsigned seed)
     const double elapsed = (GetTickCount() - start) / 1000.0;
     DeleteSubkeys(kLogonKey);
     logon.Restore();
-    if (keep != nullptr)
-        FreeLibrary(keep);
     std::printf("fuzz: seed %u: %lu inputs in %.0f s (%.0f per second), %lu crashes\n", seed, done, elapsed,
                 elapsed > 0 ? done / elapsed : 0.0, crashes);
     return crashes == 0 ? 0 : 1;
