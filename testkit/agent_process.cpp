@@ -27,8 +27,6 @@ AgentProcess::~AgentProcess()
 {
     if (Running())
         Stop(10000);
-    if (process_.hProcess != nullptr)
-        CloseHandle(process_.hProcess);
     if (!journal_.empty())
         DeleteFileA(journal_.c_str());
 }
@@ -41,18 +39,10 @@ bool AgentProcess::Start(const std::string &folder, const std::string &options, 
                  "\"";
         return false;
     }
-    std::string commandLine = "\"" + folder + program_ + "\" " + journal_ + " " + options;
-    std::vector<char> writable(commandLine.begin(), commandLine.end());
-    writable.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process_)) {
+    if (!process_.Start("\"" + folder + program_ + "\" " + journal_ + " " + options, folder)) {
         *error = program_ + " could not be started from " + folder + ": error " + std::to_string(GetLastError());
         return false;
     }
-    CloseHandle(process_.hThread);
-    process_.hThread = nullptr;
 
     /* Registered, or stopped for a reason its journal gives. */
     const DWORD start = GetTickCount();
@@ -67,7 +57,7 @@ bool AgentProcess::Start(const std::string &folder, const std::string &options, 
                 return false;
             }
         }
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0 && Lines().empty()) {
+        if (!process_.Running() && Lines().empty()) {
             *error = program_ + " ended without writing its journal " + journal_;
             return false;
         }
@@ -127,7 +117,7 @@ int AgentProcess::Notices() const
 
 bool AgentProcess::Running() const
 {
-    return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+    return process_.Running();
 }
 
 bool AgentProcess::Stop(DWORD timeoutMs)
@@ -136,7 +126,7 @@ bool AgentProcess::Stop(DWORD timeoutMs)
         return true;
     if (window_ != nullptr)
         PostMessageA(window_, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0)
+    if (process_.Wait(timeoutMs))
         return true;
     Kill();
     return false;
@@ -144,8 +134,5 @@ bool AgentProcess::Stop(DWORD timeoutMs)
 
 void AgentProcess::Kill()
 {
-    if (Running()) {
-        TerminateProcess(process_.hProcess, 9);
-        WaitForSingleObject(process_.hProcess, 10000);
-    }
+    process_.Kill();
 }

@@ -8,6 +8,8 @@
  */
 #pragma once
 
+#include "child_process.h"
+
 #include <windows.h>
 
 #include <string>
@@ -47,7 +49,7 @@ public:
 
 private:
     std::string program_;
-    PROCESS_INFORMATION process_ = {};
+    ChildProcess process_;
     std::string journal_;
     HWND window_ = nullptr;
 };
