@@ -18,6 +18,19 @@ DialogDriver::Step ExpectMessage(const std::string &text, int answer)
     };
 }
 
+DialogDriver::Step ExpectMessage(UINT id, int answer)
+{
+    return [id, answer](HWND box) {
+        const std::string text = ProviderString(GetModuleHandleA("ZORNET32.DLL"), id);
+        EXPECT_FALSE(text.empty()) << "the provider has no string " << id;
+        EXPECT_TRUE(IsMessageBox(box));
+        EXPECT_EQ("ZOR Networks Client", Caption(box));
+        EXPECT_EQ(text, MessageText(box)) << "string " << id;
+        EXPECT_NE(nullptr, GetDlgItem(box, answer)) << "no button " << answer << " to press";
+        Press(box, answer);
+    };
+}
+
 namespace {
 
 BOOL WINAPI RecordHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
@@ -110,18 +123,4 @@ void SetRememberedDomain(const char *domain)
     DeleteProviderValue("AuthenticatingAgent");
     if (domain != nullptr)
         SetProviderValue("AuthenticatingAgent", REG_SZ, domain, static_cast<DWORD>(std::strlen(domain) + 1));
-}
-
-std::string RememberedDomain()
-{
-    char data[1024] = "";
-    DWORD size = sizeof(data) - 1;
-    DWORD type = 0;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<no key>";
-    const LONG status = RegQueryValueExA(key, "AuthenticatingAgent", nullptr, &type,
-                                         reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::string(data) : "<none>";
 }

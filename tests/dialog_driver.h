@@ -7,8 +7,10 @@
  */
 #pragma once
 
+#include "provider_settings.h"
 #include "scripted_typist.h"
 #include "test_support.h"
+#include "zornet32.h"
 
 #include <string>
 #include <vector>
@@ -21,6 +23,9 @@ public:
 
 /* Step makers for the common cases. */
 DialogDriver::Step ExpectMessage(const std::string &text, int answer = IDOK);
+/* A step that expects the provider's message box showing string id (an
+ * IDS_ of zornet32.h), and answers it with one of its buttons. */
+DialogDriver::Step ExpectMessage(UINT id, int answer = IDOK);
 
 struct HelpRequest {
     int control; /* the id of the window the help is for, taken when it was asked */
@@ -42,8 +47,7 @@ private:
     void *original_ = nullptr;
 };
 
-/* The remembered logon domain in the real registry. */
+/* The remembered logon domain in the real registry (RememberedDomain() reads it). */
 void SetRememberedDomain(const char *domain); /* nullptr deletes the value */
-std::string RememberedDomain();               /* "<none>" when the value is missing */
 void SetProviderValue(const char *name, DWORD type, const void *data, DWORD size);
 void DeleteProviderValue(const char *name);
