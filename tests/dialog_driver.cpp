@@ -35,7 +35,13 @@ namespace {
 
 BOOL WINAPI RecordHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
 {
-    helpRequests.push_back({GetDlgCtrlID(window), file ? file : "", command, reinterpret_cast<const DWORD *>(data)});
+    EXPECT_STREQ(ZORNET32_HELP_FILE, file);
+    DWORD topic = 0;
+    for (auto *pair = reinterpret_cast<const DWORD *>(data); pair != nullptr && (pair[0] != 0 || pair[1] != 0);
+         pair += 2)
+        if (topic == 0 && pair[0] == static_cast<DWORD>(GetDlgCtrlID(window)))
+            topic = pair[1];
+    helpRequests.push_back({command, topic});
     return TRUE;
 }
 
@@ -88,15 +94,6 @@ const std::vector<HelpRequest> &HelpRecorder::Requests() const
     return helpRequests;
 }
 
-DWORD HelpRecorder::Topic(const DWORD *table, int control)
-{
-    if (table == nullptr)
-        return 0;
-    for (; table[0] != 0 || table[1] != 0; table += 2)
-        if (table[0] == static_cast<DWORD>(control))
-            return table[1];
-    return 0;
-}
 
 void SetProviderValue(const char *name, DWORD type, const void *data, DWORD size)
 {
