@@ -8,16 +8,6 @@ std::vector<HelpRequest> helpRequests;
 
 } // namespace
 
-DialogDriver::Step ExpectMessage(const std::string &text, int answer)
-{
-    return [text, answer](HWND box) {
-        EXPECT_TRUE(IsMessageBox(box));
-        EXPECT_EQ("ZOR Networks Client", Caption(box));
-        EXPECT_EQ(text, MessageText(box));
-        Press(box, answer);
-    };
-}
-
 DialogDriver::Step ExpectMessage(UINT id, int answer)
 {
     return [id, answer](HWND box) {
@@ -92,32 +82,4 @@ HelpRecorder::~HelpRecorder()
 const std::vector<HelpRequest> &HelpRecorder::Requests() const
 {
     return helpRequests;
-}
-
-
-void SetProviderValue(const char *name, DWORD type, const void *data, DWORD size)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_WRITE, &key))
-        << "the install file has not been applied";
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
-    RegCloseKey(key);
-}
-
-void DeleteProviderValue(const char *name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, name);
-        RegCloseKey(key);
-    }
-}
-
-void SetRememberedDomain(const char *domain)
-{
-    /* Value names are matched without regard to case: a value left under
-     * another spelling would keep that spelling. Start from none. */
-    DeleteProviderValue("AuthenticatingAgent");
-    if (domain != nullptr)
-        SetProviderValue("AuthenticatingAgent", REG_SZ, domain, static_cast<DWORD>(std::strlen(domain) + 1));
 }

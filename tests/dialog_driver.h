@@ -8,7 +8,6 @@
 #pragma once
 
 #include "help_ids.h"
-#include "provider_settings.h"
 #include "scripted_typist.h"
 #include "test_support.h"
 #include "zornet32.h"
@@ -22,8 +21,6 @@ public:
     DialogDriver() : ScriptedTypist([](const std::string &problem) { ADD_FAILURE() << problem; }) {}
 };
 
-/* Step makers for the common cases. */
-DialogDriver::Step ExpectMessage(const std::string &text, int answer = IDOK);
 /* A step that expects the provider's message box showing string id (an
  * IDS_ of zornet32.h), and answers it with one of its buttons. */
 DialogDriver::Step ExpectMessage(UINT id, int answer = IDOK);
@@ -43,8 +40,3 @@ private:
     void **slot_ = nullptr;
     void *original_ = nullptr;
 };
-
-/* The remembered logon domain in the real registry (RememberedDomain() reads it). */
-void SetRememberedDomain(const char *domain); /* nullptr deletes the value */
-void SetProviderValue(const char *name, DWORD type, const void *data, DWORD size);
-void DeleteProviderValue(const char *name);

@@ -20,9 +20,6 @@
 #include "shared_logon_record.h"
 #include "simnet.h"
 
-/* The tests load libraries as the router does. */
-using Library = LoadedLibrary;
-
 /* The calls the stand-ins received since index from; only one source's when given. */
 std::vector<SimCall> JournalSince(DWORD from);
 std::vector<SimCall> JournalSince(DWORD from, SimSource source);
@@ -95,7 +92,6 @@ public:
     NotifyWindow(const NotifyWindow &) = delete;
     NotifyWindow &operator=(const NotifyWindow &) = delete;
 
-    HWND Handle() const { return window_; }
     /* The 16-bit handle the 16-bit side registers: the low word. */
     DWORD Handle16() const { return LOWORD(reinterpret_cast<ULONG_PTR>(window_)); }
     /* Messages 3000 that reached the window procedure directly (sent, not posted). */
@@ -125,7 +121,6 @@ public:
     DWORD Run(const std::string &program, const std::string &arguments, std::string *output) const;
     /* Runs the probe there; returns its exit code and its output. */
     DWORD Probe(const std::string &arguments, std::string *output = nullptr) const;
-    bool Loads(const std::string &library) const { return Probe("load " + library) == 0; }
     /* The folder, with a trailing backslash. */
     std::string Folder() const { return path_ + "\\"; }
 
