@@ -6,8 +6,6 @@
  * QENTHUNK, and writes what it got to its journal.
  */
 #include "agent_process.h"
-#include "child_process.h"
-#include "inf_install.h"
 #include "provider_settings.h"
 #include "registry_values.h"
 #include "test_support.h"
@@ -19,15 +17,7 @@ namespace {
 constexpr DWORD kStartMs = 90000;  /* the first window of a session is slow under emulation */
 constexpr DWORD kNoticeMs = 30000;
 constexpr DWORD kQuietMs = 1500;   /* how long a notice that must not come is waited for */
-constexpr char kConnectionKey[] = "Network\\Persistent\\F";
-
-bool SharedBlockExists()
-{
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedRecordName);
-    if (mapping != nullptr)
-        CloseHandle(mapping);
-    return mapping != nullptr;
-}
+const std::string kConnectionKey = std::string(kPersistentKey) + "F";
 
 class AgentTest : public ::testing::Test {
 protected:
@@ -36,16 +26,16 @@ protected:
         SimReset();
         ASSERT_EQ(ERROR_SUCCESS, RememberDomain("zordom"));
         ASSERT_EQ(ERROR_SUCCESS,
-                  WriteTextValue(HKEY_CURRENT_USER, kConnectionKey, "RemotePath", "\\\\ZORSRV1\\DOCS"));
+                  WriteTextValue(HKEY_CURRENT_USER, kConnectionKey.c_str(), "RemotePath", "\\\\ZORSRV1\\DOCS"));
         WaitUntilNoBlock();
     }
     /* No process of an earlier run keeps the block (and a registration) alive. */
     static void WaitUntilNoBlock()
     {
-        for (int i = 0; i < 500 && SharedBlockExists(); ++i)
+        for (int i = 0; i < 500 && SharedBlockView().Open(); ++i)
             Sleep(10);
     }
-    void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kConnectionKey); }
+    void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kConnectionKey.c_str()); }
 
     void Start(AgentProcess *agent, const std::string &options = "")
     {
@@ -60,17 +50,12 @@ protected:
         EXPECT_FALSE(line.empty()) << error;
         return line;
     }
-    DWORD SilentLogon(const Library &provider, const char *user, const char *password)
+    /* Alice logs on silently, as the router logs her on. */
+    static DWORD SilentLogon(const LoadedLibrary &provider)
     {
-        char userBuffer[64], passwordBuffer[64];
-        lstrcpyA(userBuffer, user);
-        lstrcpyA(passwordBuffer, password);
-        RouterLogonInfo logon = {userBuffer, passwordBuffer};
+        char user[] = "alice", password[] = "secret";
+        RouterLogonInfo logon = {user, password};
         return ProviderEntries(provider).NPLogon(nullptr, &logon, nullptr, nullptr, 0, FlagsSilent);
-    }
-    static bool Says(const std::string &line, const std::string &text)
-    {
-        return line.find(text) != std::string::npos;
     }
 };
 
@@ -78,19 +63,19 @@ TEST_F(AgentTest, HearsEachLogonPasswordChangeAndLogoffAndFetchesWhatTheyLeft)
 {
     /* Started while no 32-bit process has the provider: its first call up
      * loads ZORNET32 into its own process, which creates the block. */
-    ASSERT_FALSE(SharedBlockExists());
+    ASSERT_FALSE(SharedBlockView().Open());
     AgentProcess agent;
     Start(&agent);
-    EXPECT_TRUE(SharedBlockExists()) << "the 16-bit program's call up loaded the provider";
+    EXPECT_TRUE(SharedBlockView().Open()) << "the 16-bit program's call up loaded the provider";
 
-    Library provider("ZORNET32.DLL");
+    LoadedLibrary provider("ZORNET32.DLL");
     ASSERT_TRUE(provider.Loaded());
-    ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    ASSERT_EQ(0u, SilentLogon(provider));
     const std::string logon = Notice(agent, 1);
-    EXPECT_TRUE(Says(logon, "user \"ALICE\" password \"SECRET\" new password \"\" (QENGetUseridPassword answered "
-                            "00000000)")) << logon;
-    EXPECT_TRUE(Says(logon, "(item 7 answered 00000000): F:=\\\\ZORSRV1\\DOCS;")) << logon;
-    EXPECT_TRUE(Says(logon, "(item 2 answered 00000000): \"zordom\"")) << logon;
+    EXPECT_TRUE(Contains(logon, "user \"ALICE\" password \"SECRET\" new password \"\" "
+                                "(QENGetUseridPassword answered 00000000)"));
+    EXPECT_TRUE(Contains(logon, "(item 7 answered 00000000): F:=\\\\ZORSRV1\\DOCS;"));
+    EXPECT_TRUE(Contains(logon, "(item 2 answered 00000000): \"zordom\""));
 
     /* A password change tells nobody; the next notice fetches the new password. */
     char user[64] = "alice", oldPassword[64] = "secret", newPassword[64] = "fresh1";
@@ -100,7 +85,7 @@ TEST_F(AgentTest, HearsEachLogonPasswordChangeAndLogoffAndFetchesWhatTheyLeft)
     EXPECT_EQ(1, agent.Notices());
     ASSERT_EQ(0u, ProviderEntries(provider).NPLogoff(nullptr, nullptr, kLogoffReasonLogoff));
     const std::string logoff = Notice(agent, 2);
-    EXPECT_TRUE(Says(logoff, "new password \"FRESH1\"")) << logoff;
+    EXPECT_TRUE(Contains(logoff, "new password \"FRESH1\""));
 
     EXPECT_TRUE(agent.Stop(kNoticeMs));
     const std::vector<std::string> lines = agent.Lines();
@@ -119,10 +104,10 @@ TEST_F(AgentTest, WorksInBothConnectionOrdersBeforeAndAfterTheBlockExists)
         for (bool providerFirst : {false, true}) {
             SCOPED_TRACE(providerFirst ? "block first" : "program first");
             WaitUntilNoBlock();
-            std::optional<Library> early;
+            std::optional<LoadedLibrary> early;
             if (providerFirst)
                 early.emplace("ZORNET32.DLL");
-            EXPECT_EQ(providerFirst, SharedBlockExists());
+            EXPECT_EQ(providerFirst, SharedBlockView().Open());
             AgentProcess agent;
             Start(&agent, options);
             const std::vector<std::string> lines = agent.Lines();
@@ -131,11 +116,11 @@ TEST_F(AgentTest, WorksInBothConnectionOrdersBeforeAndAfterTheBlockExists)
                 EXPECT_EQ(0u, lines[1].find("ZORNET32.DLL loaded first (LoadLibraryEx32W)")) << lines[1];
                 EXPECT_EQ(0u, lines[2].find("QENREGIO.DLL loaded first (LoadLibraryEx32W)")) << lines[2];
             }
-            Library provider("ZORNET32.DLL");
-            ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+            LoadedLibrary provider("ZORNET32.DLL");
+            ASSERT_EQ(0u, SilentLogon(provider));
             const std::string line = Notice(agent, 1);
-            EXPECT_TRUE(Says(line, "user \"ALICE\" password \"SECRET\"")) << line;
-            EXPECT_TRUE(Says(line, "F:=\\\\ZORSRV1\\DOCS;")) << line;
+            EXPECT_TRUE(Contains(line, "user \"ALICE\" password \"SECRET\""));
+            EXPECT_TRUE(Contains(line, "F:=\\\\ZORSRV1\\DOCS;"));
             EXPECT_TRUE(agent.Stop(kNoticeMs));
         }
     }
@@ -146,14 +131,14 @@ TEST_F(AgentTest, TheLastRegistrationHearsAndARegistrationWithZeroEndsTheNotices
     AgentProcess first, second;
     Start(&first);
     Start(&second);
-    Library provider("ZORNET32.DLL");
-    ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    LoadedLibrary provider("ZORNET32.DLL");
+    ASSERT_EQ(0u, SilentLogon(provider));
     Notice(second, 1);
     Sleep(kQuietMs);
     EXPECT_EQ(0, first.Notices());
 
     ASSERT_EQ(0u, ProviderEntries(provider).QENMirevola(0));
-    ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    ASSERT_EQ(0u, SilentLogon(provider));
     Sleep(kQuietMs);
     EXPECT_EQ(1, second.Notices());
     EXPECT_EQ(0, first.Notices());
@@ -164,7 +149,7 @@ TEST_F(AgentTest, TheLastRegistrationHearsAndARegistrationWithZeroEndsTheNotices
  * next one. */
 TEST_F(AgentTest, AProgramKilledWithoutUnregisteringCostsNothing)
 {
-    Library provider("ZORNET32.DLL");
+    LoadedLibrary provider("ZORNET32.DLL");
     {
         AgentProcess killed;
         Start(&killed);
@@ -172,14 +157,14 @@ TEST_F(AgentTest, AProgramKilledWithoutUnregisteringCostsNothing)
         EXPECT_FALSE(IsWindow(killed.Window()));
     }
     const DWORD start = GetTickCount();
-    EXPECT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    EXPECT_EQ(0u, SilentLogon(provider));
     EXPECT_LT(GetTickCount() - start, 10000u) << "no wait on the window that is gone";
 
     AgentProcess next;
     Start(&next);
-    ASSERT_EQ(0u, SilentLogon(provider, "alice", "secret"));
+    ASSERT_EQ(0u, SilentLogon(provider));
     const std::string line = Notice(next, 1);
-    EXPECT_TRUE(Says(line, "user \"ALICE\"")) << line;
+    EXPECT_TRUE(Contains(line, "user \"ALICE\""));
 }
 
 TEST_F(AgentTest, ALibraryThatDoesNotLoadIsAJournalLineAndAStop)
@@ -189,7 +174,7 @@ TEST_F(AgentTest, ALibraryThatDoesNotLoadIsAJournalLineAndAStop)
     AgentProcess agent;
     std::string error;
     EXPECT_FALSE(agent.Start(folder.Folder(), "", kStartMs, &error));
-    EXPECT_NE(std::string::npos, error.find("failed: ZORN1632.DLL did not load (LoadLibrary): error ")) << error;
+    EXPECT_TRUE(Contains(error, "failed: ZORN1632.DLL did not load (LoadLibrary): error "));
     EXPECT_EQ("stopped (status 3)", agent.WaitForLine("stopped", kNoticeMs));
 }
 

@@ -3,12 +3,8 @@
  * reaches TORVEK's entry for the opcode with the arguments of that entry, and
  * hands back the entry's 16-bit result widened with its sign.
  */
-#include "client_call.h"
-#include "flat_thunk.h"
 #include "sixteen_bit.h"
 #include "test_support.h"
-
-#include <cstring>
 
 namespace {
 
@@ -18,18 +14,23 @@ protected:
     {
         SimReset();
         ASSERT_TRUE(bridge_.Loaded());
-        thunk_ = bridge_.Export<ClientDispatcher>("TORVEKThunk");
         ASSERT_NE(nullptr, thunk_);
         from_ = SimJournalCount();
     }
 
     std::vector<SimCall> Calls() const { return JournalSince(from_, SimTorvek); }
 
-    Library bridge_{"ZORN3216.DLL"};
-    ClientDispatcher thunk_ = nullptr;
+    LoadedLibrary bridge_{"ZORN3216.DLL"};
+    const ClientDispatcher thunk_ = BridgeEntries(bridge_).TORVEKThunk;
     DWORD from_ = 0;
     char p1_[64] = "USER", p2_[64] = "SERVER", p3_[64] = "NEWPASS", p4_[64] = "DOMAIN";
 };
+
+/* The arguments the entry took, in order. */
+std::vector<DWORD> ArgumentsOf(const SimCall &call)
+{
+    return std::vector<DWORD>(call.args, call.args + call.argCount);
+}
 
 struct Route {
     DWORD opcode;
@@ -113,18 +114,11 @@ TEST_F(BridgeTest, ANullPointerInAPassedPositionStillCrosses)
     const std::vector<SimCall> calls = Calls();
     ASSERT_EQ(3u, calls.size());
     EXPECT_EQ(SimChangePassword, calls[0].entry);
-    ASSERT_EQ(4u, calls[0].argCount);
-    EXPECT_EQ(PointerArg(p1_), calls[0].args[0]);
-    EXPECT_EQ(0u, calls[0].args[1]);
-    EXPECT_EQ(PointerArg(p3_), calls[0].args[2]);
-    EXPECT_EQ(0u, calls[0].args[3]);
+    EXPECT_EQ((std::vector<DWORD>{PointerArg(p1_), 0, PointerArg(p3_), 0}), ArgumentsOf(calls[0]));
     EXPECT_EQ(SimGetHomeDirectory, calls[1].entry);
-    ASSERT_EQ(1u, calls[1].argCount);
-    EXPECT_EQ(0u, calls[1].args[0]);
+    EXPECT_EQ(std::vector<DWORD>{0}, ArgumentsOf(calls[1]));
     EXPECT_EQ(SimLogon, calls[2].entry);
-    ASSERT_EQ(4u, calls[2].argCount);
-    EXPECT_EQ(0u, calls[2].args[0]);
-    EXPECT_EQ(0u, calls[2].args[2]);
+    EXPECT_EQ((std::vector<DWORD>{0, 0, 0, kClientCallValue}), ArgumentsOf(calls[2]));
 }
 
 TEST_F(BridgeTest, AnOpcodeOutsideOneToSixCallsNothing)
@@ -150,7 +144,7 @@ TEST_F(BridgeTest, TheClientAnswersThroughTheCallersBuffers)
 /* Its ordinals are the image audit's to check. */
 TEST(BridgeModule, ItsLibraryEntriesOfWindows31AnswerTrue)
 {
-    Library bridge("ZORN3216.DLL");
+    LoadedLibrary bridge("ZORN3216.DLL");
     ASSERT_TRUE(bridge.Loaded());
     EXPECT_EQ(TRUE, bridge.Export<BOOL (WINAPI *)(DWORD)>("LibMain")(0));
     EXPECT_EQ(TRUE, bridge.Export<BOOL (WINAPI *)(void)>("WEP")());
@@ -158,12 +152,10 @@ TEST(BridgeModule, ItsLibraryEntriesOfWindows31AnswerTrue)
 
 TEST(BridgeModule, ItsBlockIsConnectedByThePlatformWithTorveksTargets)
 {
-    Library bridge("ZORN3216.DLL");
+    LoadedLibrary bridge("ZORN3216.DLL");
     ASSERT_TRUE(bridge.Loaded());
-    auto *block = bridge.Export<FlatThunkLS32 *>("zorn3216_ThunkData32");
+    auto *block = ThunkBlock<FlatThunkLS32>(bridge, "zorn3216_ThunkData32", kClientCallChecksum);
     ASSERT_NE(nullptr, block);
-    EXPECT_EQ(0, std::memcmp(block->magic, FLAT_THUNK_LS_MAGIC, 4));
-    EXPECT_EQ(kClientCallChecksum, block->checksum);
     ASSERT_NE(nullptr, block->targetTable) << "filled by ThunkConnect32";
     for (int target = 0; target < 6; ++target)
         EXPECT_NE(0u, HIWORD(block->targetTable[target])) << "16:16 entry " << target;
@@ -176,36 +168,26 @@ TEST(BridgeModule, ThePlatformsQtStubRunsTheSixteenBitEntryToo)
     /* ZORN3216 crosses through WOWCallback16Ex on Wine because Wine's
      * QT_Thunk loses the result; the stub it writes still runs the entry. */
     SimReset();
-    Library bridge("ZORN3216.DLL");
+    LoadedLibrary bridge("ZORN3216.DLL");
     ASSERT_TRUE(bridge.Loaded());
-    auto *block = bridge.Export<FlatThunkLS32 *>("zorn3216_ThunkData32");
+    auto *block = ThunkBlock<FlatThunkLS32>(bridge, "zorn3216_ThunkData32", kClientCallChecksum);
+    ASSERT_NE(nullptr, block);
     SimForce(SimLogoff, 2201);
     const DWORD before = SimJournalCount();
     const DWORD result = CallThroughQtStub(reinterpret_cast<BYTE *>(block) + block->offsetQTThunk, SimLogoff);
     const std::vector<SimCall> calls = JournalSince(before, SimTorvek);
     ASSERT_EQ(1u, calls.size()) << "QT stub result " << result;
     EXPECT_EQ(SimLogoff, calls[0].entry);
-    auto thunk = bridge.Export<ClientDispatcher>("TORVEKThunk");
-    EXPECT_EQ(2201u, thunk(nullptr, nullptr, nullptr, nullptr, kClientCallValue, ClientLogoff));
+    EXPECT_EQ(2201u,
+              BridgeEntries(bridge).TORVEKThunk(nullptr, nullptr, nullptr, nullptr, kClientCallValue, ClientLogoff));
 }
 
 TEST(BridgeModule, RefusesToLoadWithoutAConformingTorvek)
 {
-    Sandbox complete("bridge-complete");
-    complete.Add("ZORN3216.DLL");
-    complete.Add("TORVEK.DLL");
-    EXPECT_TRUE(complete.Loads("ZORN3216.DLL"));
-
-    Sandbox missing("bridge-no-torvek");
-    missing.Add("ZORN3216.DLL");
-    EXPECT_FALSE(missing.Loads("ZORN3216.DLL"));
-
-    for (const char *variant : {"torvek-no-block", "torvek-bad-magic", "torvek-bad-checksum"}) {
-        Sandbox box(std::string("bridge-") + variant);
-        box.Add("ZORN3216.DLL");
-        box.Add(std::string("variants/") + variant + "/TORVEK.DLL");
-        EXPECT_FALSE(box.Loads("ZORN3216.DLL")) << variant;
-    }
+    ExpectLoadsOnlyBesideConformingPartners("ZORN3216.DLL", {"TORVEK.DLL"},
+                                            {"variants/torvek-no-block/TORVEK.DLL",
+                                             "variants/torvek-bad-magic/TORVEK.DLL",
+                                             "variants/torvek-bad-checksum/TORVEK.DLL"});
 }
 
 } // namespace

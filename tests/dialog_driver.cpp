@@ -8,12 +8,15 @@ std::vector<HelpRequest> helpRequests;
 
 } // namespace
 
-DialogDriver::Step ExpectMessage(const std::string &text, int answer)
+DialogDriver::Step ExpectMessage(UINT id, int answer)
 {
-    return [text, answer](HWND box) {
+    return [id, answer](HWND box) {
+        const std::string text = ProviderString(GetModuleHandleA("ZORNET32.DLL"), id);
+        EXPECT_FALSE(text.empty()) << "the provider has no string " << id;
         EXPECT_TRUE(IsMessageBox(box));
         EXPECT_EQ("ZOR Networks Client", Caption(box));
-        EXPECT_EQ(text, MessageText(box));
+        EXPECT_EQ(text, MessageText(box)) << "string " << id;
+        EXPECT_NE(nullptr, GetDlgItem(box, answer)) << "no button " << answer << " to press";
         Press(box, answer);
     };
 }
@@ -22,7 +25,13 @@ namespace {
 
 BOOL WINAPI RecordHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
 {
-    helpRequests.push_back({GetDlgCtrlID(window), file ? file : "", command, reinterpret_cast<const DWORD *>(data)});
+    EXPECT_STREQ(ZORNET32_HELP_FILE, file);
+    DWORD topic = 0;
+    for (auto *pair = reinterpret_cast<const DWORD *>(data); pair != nullptr && (pair[0] != 0 || pair[1] != 0);
+         pair += 2)
+        if (topic == 0 && pair[0] == static_cast<DWORD>(GetDlgCtrlID(window)))
+            topic = pair[1];
+    helpRequests.push_back({command, topic});
     return TRUE;
 }
 
@@ -73,55 +82,4 @@ HelpRecorder::~HelpRecorder()
 const std::vector<HelpRequest> &HelpRecorder::Requests() const
 {
     return helpRequests;
-}
-
-DWORD HelpRecorder::Topic(const DWORD *table, int control)
-{
-    if (table == nullptr)
-        return 0;
-    for (; table[0] != 0 || table[1] != 0; table += 2)
-        if (table[0] == static_cast<DWORD>(control))
-            return table[1];
-    return 0;
-}
-
-void SetProviderValue(const char *name, DWORD type, const void *data, DWORD size)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_WRITE, &key))
-        << "the install file has not been applied";
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
-    RegCloseKey(key);
-}
-
-void DeleteProviderValue(const char *name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, name);
-        RegCloseKey(key);
-    }
-}
-
-void SetRememberedDomain(const char *domain)
-{
-    /* Value names are matched without regard to case: a value left under
-     * another spelling would keep that spelling. Start from none. */
-    DeleteProviderValue("AuthenticatingAgent");
-    if (domain != nullptr)
-        SetProviderValue("AuthenticatingAgent", REG_SZ, domain, static_cast<DWORD>(std::strlen(domain) + 1));
-}
-
-std::string RememberedDomain()
-{
-    char data[1024] = "";
-    DWORD size = sizeof(data) - 1;
-    DWORD type = 0;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<no key>";
-    const LONG status = RegQueryValueExA(key, "AuthenticatingAgent", nullptr, &type,
-                                         reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::string(data) : "<none>";
 }

@@ -7,8 +7,10 @@
  */
 #pragma once
 
+#include "help_ids.h"
 #include "scripted_typist.h"
 #include "test_support.h"
+#include "zornet32.h"
 
 #include <string>
 #include <vector>
@@ -19,31 +21,22 @@ public:
     DialogDriver() : ScriptedTypist([](const std::string &problem) { ADD_FAILURE() << problem; }) {}
 };
 
-/* Step makers for the common cases. */
-DialogDriver::Step ExpectMessage(const std::string &text, int answer = IDOK);
+/* A step that expects the provider's message box showing string id (an
+ * IDS_ of zornet32.h), and answers it with one of its buttons. */
+DialogDriver::Step ExpectMessage(UINT id, int answer = IDOK);
 
-struct HelpRequest {
-    int control; /* the id of the window the help is for, taken when it was asked */
-    std::string file;
-    UINT command;
-    const DWORD *table;
-};
+/* A request for help: its command (HELP_WM_HELP, ...), and the topic its
+ * table gives the control it was asked for (0 when none). */
+using HelpRequest = std::pair<UINT, DWORD>;
 
 class HelpRecorder {
 public:
     explicit HelpRecorder(HMODULE provider);
     ~HelpRecorder();
+    /* What was asked since; a request for another file than the help file fails the test. */
     const std::vector<HelpRequest> &Requests() const;
-    /* The topic the recorded table gives a control, 0 when it names none. */
-    static DWORD Topic(const DWORD *table, int control);
 
 private:
     void **slot_ = nullptr;
     void *original_ = nullptr;
 };
-
-/* The remembered logon domain in the real registry. */
-void SetRememberedDomain(const char *domain); /* nullptr deletes the value */
-std::string RememberedDomain();               /* "<none>" when the value is missing */
-void SetProviderValue(const char *name, DWORD type, const void *data, DWORD size);
-void DeleteProviderValue(const char *name);

@@ -1,46 +1,34 @@
 /*
- * DomainLogon (ordinal 100) as its callers use it: the strings upper-cased in
- * place, the ten-argument validation by MSNET32.DLL ordinal 58, the statuses
- * that count as success, ClientLogon with the validating server's name, and
- * message 3000 posted to the 16-bit side's window.
+ * DomainLogon as its callers use it: the strings upper-cased in place, the
+ * ten-argument validation by MSNET32.DLL ordinal 58, the statuses that count
+ * as success, ClientLogon with the validating server's name, and message
+ * 3000 posted to the 16-bit side's window.
  */
-#include "client_call.h"
 #include "test_support.h"
 #include "zorn1632.h"
+#include "zornet32.h"
 
 #include <cstring>
-#include <string>
 
 namespace {
 
-
-class DomainLogonTest : public ::testing::Test {
+class DomainLogonTest : public ProviderTest {
 protected:
     void SetUp() override
     {
-        SimReset();
-        ASSERT_TRUE(provider_.Loaded());
-        domainLogon_ = ProviderEntries(provider_).DomainLogon;
-        ASSERT_NE(nullptr, domainLogon_);
+        ASSERT_NO_FATAL_FAILURE(ProviderTest::SetUp());
         ASSERT_EQ(0u, Zorn1632RegisterWindow(window_.Handle16()));
-        from_ = SimJournalCount();
     }
 
     DWORD Logon(const char *user, const char *password, const char *domain, DWORD flag = 1)
     {
-        std::strcpy(user_, user);
-        std::strcpy(password_, password);
-        std::strcpy(domain_, domain);
-        return domainLogon_(user_, password_, domain_, flag);
+        CopyText(user_, user);
+        CopyText(password_, password);
+        CopyText(domain_, domain);
+        return entries_.DomainLogon(user_, password_, domain_, flag);
     }
 
-    std::vector<SimCall> Validations() const { return JournalSince(from_, SimMsnet32); }
-    std::vector<SimCall> ClientCalls() const { return JournalSince(from_, SimTorvek); }
-
-    Library provider_{"ZORNET32.DLL"};
-    decltype(&DomainLogon) domainLogon_ = nullptr;
     NotifyWindow window_;
-    DWORD from_ = 0;
     char user_[100] = "", password_[64] = "", domain_[64] = "";
 };
 
@@ -95,61 +83,49 @@ TEST_F(DomainLogonTest, TheWaitCursorIsShownOnlyWhenAskedAndRestoredAfterwards)
     EXPECT_TRUE(validations[1].waitCursor);
 }
 
-TEST_F(DomainLogonTest, TheStatusInTheResultOverridesTheReturnValue)
+/* The validation decides first (its return value, then the status word of its
+ * result; 2200 and 2204 count as success), then the client's logon; only a
+ * success posts the notification. The strings are upper-cased in place
+ * whatever the outcome. */
+TEST_F(DomainLogonTest, TheValidationThenTheClientDecideTheStatus)
 {
-    SimForce(SimForceValidateStatus, 2202); /* the entry itself returns 0 */
-    EXPECT_EQ(2202u, Logon("alice", "secret", "zordom"));
-    EXPECT_TRUE(ClientCalls().empty());
-    EXPECT_EQ(0, window_.TakePosted());
-}
-
-TEST_F(DomainLogonTest, ARejectionIsReturnedUnchangedAndTheStringsAreUpperCasedAllTheSame)
-{
-    EXPECT_EQ(5u, Logon("alice", "guess", "zordom"));    /* returned with a zero status word */
-    EXPECT_EQ(2242u, Logon("bob", "oldpass", "zordom")); /* expired */
-    SimForce(SimForceValidateReturn, 1326);
-    EXPECT_EQ(1326u, Logon("Carol", "x", "labdom"));
-    EXPECT_STREQ("CAROL", user_);
-    EXPECT_STREQ("X", password_);
-    EXPECT_STREQ("LABDOM", domain_);
-    EXPECT_TRUE(ClientCalls().empty());
-    EXPECT_EQ(0, window_.TakePosted());
-}
-
-TEST_F(DomainLogonTest, ValidationStatuses2200And2204CountAsSuccess)
-{
+    constexpr int kNothingForced = -1;
     const struct {
-        int where;
+        int forced; /* a SimForced or a TORVEK entry */
         LONG value;
-    } accepted[] = {
-        {SimForceValidateReturn, 2200},
-        {SimForceValidateReturn, 2204},
-        {SimForceValidateStatus, 2200},
-        {SimForceValidateStatus, 2204},
+        const char *user, *password;
+        DWORD status;
+        size_t clientCalls;
+        const char *why;
+    } cases[] = {
+        {kNothingForced, 0, "alice", "guess", 5, 0, "a rejection with a zero status word"},
+        {kNothingForced, 0, "bob", "oldpass", 2242, 0, "expired"},
+        {SimForceValidateReturn, 1326, "Carol", "x", 1326, 0, "a rejection is returned unchanged"},
+        {SimForceValidateStatus, 2202, "alice", "secret", 2202, 0, "the status overrides the return value 0"},
+        {SimForceValidateReturn, 2200, "alice", "secret", 0, 1, "2200 returned counts as success"},
+        {SimForceValidateReturn, 2204, "alice", "secret", 0, 1, "2204 returned counts as success"},
+        {SimForceValidateStatus, 2200, "alice", "secret", 0, 1, "2200 in the result counts as success"},
+        {SimForceValidateStatus, 2204, "alice", "secret", 0, 1, "2204 in the result counts as success"},
+        {SimLogon, 2204, "alice", "secret", 0, 1, "the client's 2204 counts as success"},
+        {SimLogon, 2202, "alice", "secret", 2202, 1, "the client's error"},
+        {SimLogon, 0xFFFF, "alice", "secret", 0xFFFFFFFF, 1, "the client's error, widened with its sign"},
     };
-    for (const auto &a : accepted) {
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.why);
         SimReset();
-        SimForce(a.where, a.value);
-        const DWORD before = SimJournalCount();
-        EXPECT_EQ(0u, Logon("alice", "secret", "zordom")) << a.value;
-        EXPECT_EQ(1u, JournalSince(before, SimTorvek).size()) << a.value;
-        EXPECT_EQ(1, window_.TakePosted()) << a.value;
+        if (c.forced != kNothingForced)
+            SimForce(c.forced, c.value);
+        RestartJournal();
+        EXPECT_EQ(c.status, Logon(c.user, c.password, "zordom"));
+        std::string user = c.user, password = c.password;
+        CharUpperA(&user[0]);
+        CharUpperA(&password[0]);
+        EXPECT_EQ(user, user_);
+        EXPECT_EQ(password, password_);
+        EXPECT_STREQ("ZORDOM", domain_);
+        EXPECT_EQ(c.clientCalls, ClientCalls().size());
+        EXPECT_EQ(c.status == 0 ? 1 : 0, window_.TakePosted());
     }
-}
-
-TEST_F(DomainLogonTest, TheClientsResultDecidesAfterValidation)
-{
-    SimForce(SimLogon, 2204);
-    EXPECT_EQ(0u, Logon("alice", "secret", "zordom"));
-    EXPECT_EQ(1, window_.TakePosted());
-
-    SimForce(SimLogon, 2202);
-    EXPECT_EQ(2202u, Logon("alice", "secret", "zordom"));
-    EXPECT_EQ(0, window_.TakePosted());
-
-    SimForce(SimLogon, 0xFFFF);
-    EXPECT_EQ(0xFFFFFFFFu, Logon("alice", "secret", "zordom"));
-    EXPECT_EQ(0, window_.TakePosted());
 }
 
 TEST_F(DomainLogonTest, NothingIsPostedWhenNoWindowIsRegistered)
@@ -179,29 +155,17 @@ std::string ServerGivenToClient(const std::vector<SimCall> &client)
 
 TEST_F(DomainLogonTest, TheServerNameIsPassedWholeOrNotAtAll)
 {
-    const std::string longest(255, 'S');
-    SimSetValidatingServer(longest.c_str());
-    EXPECT_EQ(0u, Logon("alice", "secret", "zordom"));
-    EXPECT_EQ(longest, ServerGivenToClient(ClientCalls()));
-
-    /* One character more does not fit the 256-byte buffer with its terminator. */
-    const std::string tooLong(256, 'T');
-    SimSetValidatingServer(tooLong.c_str());
-    from_ = SimJournalCount();
-    EXPECT_EQ(0u, Logon("alice", "secret", "zordom"));
-    EXPECT_EQ("", ServerGivenToClient(ClientCalls()));
-
-    const std::string farTooLong(900, 'U');
-    SimSetValidatingServer(farTooLong.c_str());
-    from_ = SimJournalCount();
-    EXPECT_EQ(0u, Logon("alice", "secret", "zordom"));
-    EXPECT_EQ("", ServerGivenToClient(ClientCalls()));
-
-    /* A validation that names no server at all. */
-    SimSetValidatingServer(nullptr);
-    from_ = SimJournalCount();
-    EXPECT_EQ(0u, Logon("alice", "secret", "zordom"));
-    EXPECT_EQ("", ServerGivenToClient(ClientCalls()));
+    /* The longest name the 256-byte buffer holds with its terminator, one
+     * character more, far more, and a validation that names no server. */
+    const std::string longest(255, 'S'), tooLong(256, 'T'), farTooLong(900, 'U');
+    const std::pair<const char *, std::string> cases[] = {
+        {longest.c_str(), longest}, {tooLong.c_str(), ""}, {farTooLong.c_str(), ""}, {nullptr, ""}};
+    for (const auto &[server, given] : cases) {
+        SimSetValidatingServer(server);
+        RestartJournal();
+        EXPECT_EQ(0u, Logon("alice", "secret", "zordom"));
+        EXPECT_EQ(given, ServerGivenToClient(ClientCalls())) << (server ? std::strlen(server) : 0);
+    }
     EXPECT_EQ(4, window_.TakePosted());
 }
 
@@ -210,18 +174,18 @@ TEST(DomainLogonWithoutValidator, Returns520WithoutCallingTheClient)
     SimReset();
     const DWORD from = SimJournalCount();
 
+    const std::string notLoggedOn = "status=" + std::to_string(IDS_NOT_LOGGED_ON);
     Sandbox missing("logon-no-msnet32");
     missing.AddProviderWithPartners();
     std::string output;
     EXPECT_EQ(0u, missing.Probe("logon alice secret zordom", &output));
-    EXPECT_NE(std::string::npos, output.find("status=520 user=ALICE password=SECRET domain=ZORDOM"))
-        << output;
+    EXPECT_TRUE(Contains(output, notLoggedOn + " user=ALICE password=SECRET domain=ZORDOM"));
 
     Sandbox withoutEntry("logon-msnet32-without-58");
     withoutEntry.AddProviderWithPartners();
     withoutEntry.Add("variants/msnet32-without-entry/MSNET32.DLL");
     EXPECT_EQ(0u, withoutEntry.Probe("logon alice secret zordom", &output));
-    EXPECT_NE(std::string::npos, output.find("status=520")) << output;
+    EXPECT_TRUE(Contains(output, notLoggedOn));
 
     EXPECT_TRUE(JournalSince(from).empty());
 }

@@ -11,10 +11,12 @@
  * Wine's viewer does not handle HELP_WM_HELP and HELP_CONTEXTMENU; it looks
  * an id up for HELP_CONTEXT in the same map they use.
  */
+#include "child_process.h"
 #include "help_viewer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -24,16 +26,14 @@ constexpr char kCaption[] = "ZOR Networks Client Help";
 
 class HelpViewerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    void SetUp() override
     {
         std::string error;
-        listingRead = ReadHelpListing(kHelpListingName, &listing, &error);
-        listingError = error;
+        ASSERT_TRUE(ReadHelpListing(kHelpListingName, &listing, &error)) << error;
+        contents = listing.ByContext(listing.contents);
+        ASSERT_NE(contents, nullptr) << "the listing names no contents topic";
     }
-
     static void TearDownTestSuite() { QuitHelpViewer(); }
-
-    void SetUp() override { ASSERT_TRUE(listingRead) << listingError; }
 
     /* Asks for a topic and waits until the main window shows the text; the
      * first topic not shown ends the test (each costs the whole wait). */
@@ -46,14 +46,9 @@ protected:
             << "\n  shown:    " << seen;
     }
 
-    static HelpListing listing;
-    static bool listingRead;
-    static std::string listingError;
+    HelpListing listing;
+    const HelpListing::Topic *contents = nullptr;
 };
-
-HelpListing HelpViewerTest::listing;
-bool HelpViewerTest::listingRead = false;
-std::string HelpViewerTest::listingError;
 
 TEST_F(HelpViewerTest, EveryHelpIdOfTheDialogsShowsItsTopic)
 {
@@ -69,15 +64,11 @@ TEST_F(HelpViewerTest, EveryHelpIdOfTheDialogsShowsItsTopic)
 
 TEST_F(HelpViewerTest, ContentsCommandShowsTheContentsTopic)
 {
-    const HelpListing::Topic *contents = listing.ByContext(listing.contents);
-    ASSERT_NE(contents, nullptr);
     ExpectShown(HELP_CONTENTS, 0, *contents);
 }
 
 TEST_F(HelpViewerTest, EveryJumpOfTheContentsReachesItsTarget)
 {
-    const HelpListing::Topic *contents = listing.ByContext(listing.contents);
-    ASSERT_NE(contents, nullptr);
     int jumps = 0;
     for (const HelpListing::Jump &jump : listing.jumps) {
         if (jump.from != listing.contents)
@@ -98,8 +89,6 @@ TEST_F(HelpViewerTest, EveryJumpOfTheContentsReachesItsTarget)
 
 TEST_F(HelpViewerTest, TheIndexListsEveryKeywordAndLeadsToItsTopic)
 {
-    const HelpListing::Topic *contents = listing.ByContext(listing.contents);
-    ASSERT_NE(contents, nullptr);
     ASSERT_NO_FATAL_FAILURE(ExpectShown(HELP_CONTENTS, 0, *contents));
     std::set<std::string> expected;
     for (const HelpListing::Keyword &keyword : listing.keywords)
@@ -110,16 +99,14 @@ TEST_F(HelpViewerTest, TheIndexListsEveryKeywordAndLeadsToItsTopic)
         const std::vector<std::string> items = ListBoxItems(list);
         const std::set<std::string> shown(items.begin(), items.end());
         EXPECT_EQ(shown, expected) << "the Index lists the keywords of the help source";
-        int item = 0;
-        while (item < static_cast<int>(items.size()) && items[item] != wanted)
-            ++item;
-        ASSERT_LT(item, static_cast<int>(items.size())) << "no keyword \"" << wanted << "\"";
+        const auto item = std::find(items.begin(), items.end(), wanted);
+        ASSERT_NE(item, items.end()) << "no keyword \"" << wanted << "\"";
         const HelpListing::Topic *target = nullptr;
         for (const HelpListing::Keyword &keyword : listing.keywords)
             if (keyword.keyword == wanted)
                 target = listing.ByContext(keyword.context);
         ASSERT_NE(target, nullptr);
-        ChooseIndexEntry(list, item);
+        ChooseIndexEntry(list, static_cast<int>(item - items.begin()));
         std::string seen;
         ASSERT_TRUE(WaitForHelpText(target->text, kShowWait, &seen))
             << "the keyword \"" << wanted << "\" should show " << target->context << "\n  shown: " << seen;
@@ -132,19 +119,13 @@ TEST_F(HelpViewerTest, EveryTopicNameOpensItsTopicByTheViewersOwnHash)
 {
     for (const HelpListing::Topic &topic : listing.topics) {
         QuitHelpViewer();
-        std::string command = "winhlp32.exe -i " + topic.context + " " + kHelpFileName;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                   &startup, &process))
-            << command << ": " << GetLastError();
-        CloseHandle(process.hThread);
+        const std::string command = "winhlp32.exe -i " + topic.context + " " + kHelpFileName;
+        ChildProcess viewer;
+        ASSERT_TRUE(viewer.Start(command)) << command << ": " << GetLastError();
         std::string seen;
         const bool shown = WaitForHelpText(topic.text, kShowWait, &seen);
         QuitHelpViewer();
-        WaitForSingleObject(process.hProcess, kShowWait);
-        CloseHandle(process.hProcess);
+        viewer.Wait(kShowWait);
         ASSERT_TRUE(shown) << command << "\n  expected: " << topic.text << "\n  shown:    " << seen;
     }
 }

@@ -8,6 +8,8 @@
 #include "image_audit.h"
 #include "test_support.h"
 
+#include <algorithm>
+
 namespace {
 
 const LibraryContract kProvider = {
@@ -50,10 +52,7 @@ std::string Joined(const std::vector<std::string> &findings)
 
 bool Has(const std::vector<std::string> &findings, const std::string &expected)
 {
-    for (const std::string &finding : findings)
-        if (finding == expected)
-            return true;
-    return false;
+    return std::find(findings.begin(), findings.end(), expected) != findings.end();
 }
 
 } // namespace

@@ -1,68 +1,68 @@
 /*
- * NPLogon (ordinal 43) as the router calls it, with the real logon dialog,
- * message boxes and change-password dialog driven key by key, against the
- * simulated network and the real registry of the Wine prefix.
+ * NPLogon as the router calls it, with the real logon dialog, message boxes
+ * and change-password dialog driven key by key, against the simulated
+ * network and the real registry of the Wine prefix.
  */
-#include "client_call.h"
 #include "dialog_driver.h"
-#include "zorn1632.h"
-
-#include <cstring>
+#include "provider_settings.h"
 
 namespace {
 
-
-const char kWrongPassword[] =
-    "The domain password you supplied is not correct,\nor your access to the server has been denied.";
-const char kNoServer[] = "No domain server was available to validate your password.\n"
-                         "You may not be able to access some network resources.";
+/* A step that types a password into the logon dialog and presses OK. */
+DialogDriver::Step TypePassword(const char *password)
+{
+    return [password](HWND dialog) {
+        ASSERT_TRUE(IsLogonDialog(dialog));
+        Type(dialog, IDC_PASSWORD, password);
+        Press(dialog, IDOK);
+    };
+}
 
 /* A step that types a user name and password into the logon dialog and presses OK. */
 DialogDriver::Step LogOnAs(const char *user, const char *password)
 {
     return [user, password](HWND dialog) {
-        ASSERT_TRUE(IsLogonDialog(dialog));
-        ClearField(dialog, 210);
-        Type(dialog, 210, user);
-        Type(dialog, 220, password);
-        Press(dialog, IDOK);
+        ClearField(dialog, IDC_USERNAME);
+        Type(dialog, IDC_USERNAME, user);
+        TypePassword(password)(dialog);
     };
 }
 
-class LogonTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        SimReset();
-        SetRememberedDomain("ZORDOM");
-        ASSERT_TRUE(provider_.Loaded());
-        logon_ = ProviderEntries(provider_).NPLogon;
-        ASSERT_NE(nullptr, logon_);
-        from_ = SimJournalCount();
-    }
+/* A step that expects the logon dialog with the focus on a control, and cancels it. */
+DialogDriver::Step CancelWithFocusOn(int control)
+{
+    return [control](HWND dialog) {
+        ASSERT_TRUE(IsLogonDialog(dialog));
+        EXPECT_EQ(control, FocusedControl());
+        Press(dialog, IDCANCEL);
+    };
+}
 
+/* Asks for help on each control of a dialog, as F1 or the "?" button does. */
+void AskHelpOn(HWND dialog, std::initializer_list<int> controls)
+{
+    for (int control : controls) {
+        HELPINFO info = {sizeof(info), HELPINFO_WINDOW, control, GetDlgItem(dialog, control), 0, {0, 0}};
+        SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+class LogonTest : public ProviderTest {
+protected:
     DWORD Logon(DWORD flags, const char *user = "alice", const char *password = "secret")
     {
-        std::strcpy(routerUser_, user);
-        std::strcpy(routerPassword_, password);
+        CopyText(routerUser_, user);
+        CopyText(routerPassword_, password);
         RouterLogonInfo info = {routerUser_, routerPassword_};
-        return driver_.Run([&] { return logon_(nullptr, &info, nullptr, nullptr, 0, flags); });
+        return driver_.Run([&] { return entries_.NPLogon(nullptr, &info, nullptr, nullptr, 0, flags); });
     }
-
-    std::vector<SimCall> ClientCalls(SimClientEntry entry) const
+    /* Bob's expired password, typed into the logon dialog and reported. */
+    ScriptedTypist &LogOnWithTheExpiredPassword()
     {
-        std::vector<SimCall> calls;
-        for (const SimCall &call : JournalSince(from_, SimTorvek))
-            if (call.entry == entry)
-                calls.push_back(call);
-        return calls;
+        return driver_.Then(LogOnAs("bob", "oldpass")).Then(ExpectMessage(IDS_PASSWORD_EXPIRED));
     }
-    std::vector<SimCall> Validations() const { return JournalSince(from_, SimMsnet32); }
 
-    Library provider_{"ZORNET32.DLL"};
-    decltype(&NPLogon) logon_ = nullptr;
     DialogDriver driver_;
-    DWORD from_ = 0;
     char routerUser_[64] = "", routerPassword_[64] = "";
 };
 
@@ -71,14 +71,14 @@ TEST_F(LogonTest, AFirstPassThatSucceeds)
     driver_.Then([](HWND dialog) {
         ASSERT_TRUE(IsLogonDialog(dialog));
         EXPECT_EQ("ZOR Networks Client", Caption(dialog));
-        EXPECT_EQ("alice", FieldText(dialog, 210));
-        EXPECT_EQ("", FieldText(dialog, 220)) << "the router's password is not shown";
-        EXPECT_EQ("ZORDOM", FieldText(dialog, 230));
-        EXPECT_EQ(220, FocusedControl());
-        Type(dialog, 220, "secret");
+        EXPECT_EQ("alice", FieldText(dialog, IDC_USERNAME));
+        EXPECT_EQ("", FieldText(dialog, IDC_PASSWORD)) << "the router's password is not shown";
+        EXPECT_EQ("ZORDOM", FieldText(dialog, IDC_DOMAIN));
+        EXPECT_EQ(IDC_PASSWORD, FocusedControl());
+        Type(dialog, IDC_PASSWORD, "secret");
         PressKey(dialog, VK_RETURN);
     });
-    EXPECT_EQ(0u, Logon(2, "alice", "whatever"));
+    EXPECT_EQ(0u, Logon(FlagsInteractive, "alice", "whatever"));
 
     EXPECT_STREQ("alice", routerUser_);
     EXPECT_STREQ("secret", routerPassword_) << "as typed";
@@ -96,56 +96,46 @@ TEST_F(LogonTest, AnEmptyUserNameIsAskedForAgain)
 {
     driver_
         .Then([](HWND dialog) {
-            EXPECT_EQ(210, FocusedControl()) << "no user name from the router";
-            Type(dialog, 220, "secret");
-            Press(dialog, IDOK);
+            EXPECT_EQ(IDC_USERNAME, FocusedControl()) << "no user name from the router";
+            TypePassword("secret")(dialog);
         })
-        .Then(ExpectMessage("You are not logged on to the local area network."))
-        .Then([](HWND dialog) {
-            ASSERT_TRUE(IsLogonDialog(dialog));
-            EXPECT_EQ(220, FocusedControl());
-            Press(dialog, IDCANCEL);
-        });
-    EXPECT_EQ(1223u, Logon(2, "", ""));
+        .Then(ExpectMessage(IDS_NOT_LOGGED_ON))
+        .Then(CancelWithFocusOn(IDC_PASSWORD));
+    EXPECT_EQ(1223u, Logon(FlagsInteractive, "", ""));
     EXPECT_TRUE(Validations().empty());
 }
 
 TEST_F(LogonTest, AnEmptyDomainIsAskedForAndNotRemembered)
 {
-    SetRememberedDomain(nullptr);
+    ASSERT_EQ(ERROR_SUCCESS, RememberDomain(""));
     driver_
         .Then([](HWND dialog) {
-            EXPECT_EQ("", FieldText(dialog, 230));
-            Type(dialog, 220, "secret");
-            Press(dialog, IDOK);
+            EXPECT_EQ("", FieldText(dialog, IDC_DOMAIN));
+            TypePassword("secret")(dialog);
         })
-        .Then(ExpectMessage("You must specify a logon domain."))
+        .Then(ExpectMessage(IDS_NO_DOMAIN))
         .Then([](HWND dialog) {
-            EXPECT_EQ(230, FocusedControl());
+            EXPECT_EQ(IDC_DOMAIN, FocusedControl());
             EXPECT_EQ("<none>", RememberedDomain()) << "an empty domain is not written";
-            Type(dialog, 230, "zordom");
+            Type(dialog, IDC_DOMAIN, "zordom");
             Press(dialog, IDOK);
         });
-    EXPECT_EQ(0u, Logon(2));
+    EXPECT_EQ(0u, Logon(FlagsInteractive));
     EXPECT_EQ("zordom", RememberedDomain()) << "written as typed, before validation";
 }
 
 TEST_F(LogonTest, AWrongPasswordIsReportedAndRetried)
 {
-    driver_
+    driver_.Then(TypePassword("guess"))
+        .Then(ExpectMessage(IDS_WRONG_PASSWORD))
         .Then([](HWND dialog) {
-            Type(dialog, 220, "guess");
-            Press(dialog, IDOK);
-        })
-        .Then(ExpectMessage(kWrongPassword))
-        .Then([](HWND dialog) {
-            EXPECT_EQ(220, FocusedControl());
-            EXPECT_EQ("GUESS", FieldText(dialog, 220)) << "as the validation left it";
-            ClearField(dialog, 220);
-            Type(dialog, 220, "Secret");
+            EXPECT_EQ(IDC_PASSWORD, FocusedControl());
+            EXPECT_EQ("GUESS", FieldText(dialog, IDC_PASSWORD)) << "as the validation left it";
+            ClearField(dialog, IDC_PASSWORD);
+            Type(dialog, IDC_PASSWORD, "Secret");
             PressKey(dialog, VK_RETURN);
         });
-    EXPECT_EQ(0u, Logon(2));
+    EXPECT_EQ(0u, Logon(FlagsInteractive));
     EXPECT_EQ(2u, Validations().size());
     EXPECT_STREQ("Secret", routerPassword_);
 }
@@ -153,127 +143,89 @@ TEST_F(LogonTest, AWrongPasswordIsReportedAndRetried)
 TEST_F(LogonTest, CancelEndsTheLogonAndValidationRequiredSticks)
 {
     driver_.Then([](HWND dialog) { PressKey(dialog, VK_ESCAPE); });
-    EXPECT_EQ(1223u, Logon(2, "alice", "secret"));
+    EXPECT_EQ(1223u, Logon(FlagsInteractive, "alice", "secret"));
     EXPECT_STREQ("alice", routerUser_);
     SharedBlockView block;
     EXPECT_STREQ("alice", block->userName) << "the entry copy stays";
     EXPECT_STREQ("secret", block->password);
 
-    DialogDriver second;
-    second.Then([](HWND dialog) { Press(dialog, IDCANCEL); });
-    driver_ = second;
-    EXPECT_EQ(1503u, Logon(6));
-
-    DialogDriver third;
-    third.Then([](HWND dialog) { Press(dialog, IDCANCEL); });
-    driver_ = third;
-    EXPECT_EQ(1503u, Logon(2)) << "flags 6 once: validation is required for the life of the process";
+    for (DWORD flags : {FlagsInteractiveValidated, FlagsInteractive}) {
+        driver_ = DialogDriver();
+        driver_.Then([](HWND dialog) { Press(dialog, IDCANCEL); });
+        EXPECT_EQ(1503u, Logon(flags)) << "flags 6 once: validation is required while the provider is loaded";
+    }
 }
 
 TEST_F(LogonTest, CancelOnALaterPassCopiesThePreviousPassAgain)
 {
     driver_
         .Then([](HWND dialog) {
-            ClearField(dialog, 210);
-            Type(dialog, 210, "carol");
-            Type(dialog, 220, "nope");
-            ClearField(dialog, 230);
-            Type(dialog, 230, "labdom");
-            Press(dialog, IDOK);
+            ClearField(dialog, IDC_DOMAIN);
+            Type(dialog, IDC_DOMAIN, "labdom");
+            LogOnAs("carol", "nope")(dialog);
         })
-        .Then(ExpectMessage("The Username cannot be found."))
+        .Then(ExpectMessage(IDS_USER_NOT_FOUND))
         .Then([](HWND dialog) {
-            EXPECT_EQ(210, FocusedControl());
-            EXPECT_EQ("labdom", FieldText(dialog, 230)) << "the domain as written to the registry";
-            Press(dialog, IDCANCEL);
+            EXPECT_EQ("labdom", FieldText(dialog, IDC_DOMAIN)) << "the domain as written to the registry";
+            CancelWithFocusOn(IDC_USERNAME)(dialog);
         });
-    EXPECT_EQ(1223u, Logon(2));
+    EXPECT_EQ(1223u, Logon(FlagsInteractive));
     EXPECT_STREQ("CAROL", routerUser_);
     EXPECT_STREQ("NOPE", routerPassword_);
     EXPECT_EQ("LABDOM", RememberedDomain())
         << "Cancel copies the previous pass again, as the validation upper-cased it";
 }
 
-TEST_F(LogonTest, NoDomainServerOkAcceptsTheLogonWithoutValidation)
+TEST_F(LogonTest, NoDomainServerOkAcceptsOrRetriesAndCancelAsksForTheDomain)
 {
-    SimForce(SimForceValidateReturn, 2214);
-    driver_
-        .Then([](HWND dialog) {
-            Type(dialog, 220, "secret");
-            Press(dialog, IDOK);
-        })
-        .Then([](HWND box) {
-            EXPECT_EQ(kNoServer, MessageText(box));
-            EXPECT_NE(nullptr, GetDlgItem(box, IDCANCEL)) << "OK and Cancel";
-            Press(box, IDOK);
-        });
-    EXPECT_EQ(0u, Logon(2));
-    EXPECT_TRUE(ClientCalls(SimLogonServerUnavailable).empty());
-}
-
-TEST_F(LogonTest, NoDomainServerCancelAsksForTheDomain)
-{
-    for (LONG status : {2214, 2215}) {
-        SCOPED_TRACE(status);
+    const struct {
+        LONG validation;
+        DWORD flags;
+        int answer;
+        int focusAfter; /* where the logon dialog comes back with the focus; 0: it does not */
+        DWORD result;
+        size_t serverUnavailable; /* the client told that no server validated */
+    } cases[] = {
+        {2214, FlagsInteractive, IDOK, 0, 0, 0}, /* accepted without validation */
+        {2214, FlagsInteractive, IDCANCEL, IDC_DOMAIN, 1223, 1},
+        {2215, FlagsInteractive, IDCANCEL, IDC_DOMAIN, 1223, 0},
+        /* Last: once asked for, validation stays required while the provider is loaded. */
+        {2214, FlagsInteractiveValidated, IDOK, IDC_PASSWORD, 1503, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.validation << ", flags " << c.flags << ", answer " << c.answer);
         SimReset();
-        from_ = SimJournalCount();
-        SimForce(SimForceValidateReturn, status);
-        DialogDriver driver;
-        driver
-            .Then([](HWND dialog) {
-                Type(dialog, 220, "secret");
-                Press(dialog, IDOK);
-            })
-            .Then(ExpectMessage(kNoServer, IDCANCEL))
-            .Then([](HWND dialog) {
-                EXPECT_EQ(230, FocusedControl());
-                Press(dialog, IDCANCEL);
-            });
-        driver_ = driver;
-        EXPECT_EQ(1223u, Logon(2));
-        EXPECT_EQ(status == 2214 ? 1u : 0u, ClientCalls(SimLogonServerUnavailable).size());
+        RestartJournal();
+        SimForce(SimForceValidateReturn, c.validation);
+        driver_ = DialogDriver();
+        driver_.Then(TypePassword("secret")).Then(ExpectMessage(IDS_NO_DOMAIN_SERVER, c.answer));
+        if (c.focusAfter != 0)
+            driver_.Then(CancelWithFocusOn(c.focusAfter));
+        EXPECT_EQ(c.result, Logon(c.flags));
+        EXPECT_EQ(c.serverUnavailable, ClientCalls(SimLogonServerUnavailable).size());
     }
-}
-
-TEST_F(LogonTest, NoDomainServerOkIsARetryWhenValidationIsRequired)
-{
-    SimForce(SimForceValidateReturn, 2214);
-    driver_
-        .Then([](HWND dialog) {
-            Type(dialog, 220, "secret");
-            Press(dialog, IDOK);
-        })
-        .Then(ExpectMessage(kNoServer, IDOK))
-        .Then([](HWND dialog) {
-            EXPECT_EQ(220, FocusedControl());
-            Press(dialog, IDCANCEL);
-        });
-    EXPECT_EQ(1503u, Logon(6));
-    EXPECT_EQ(1u, ClientCalls(SimLogonServerUnavailable).size());
 }
 
 TEST_F(LogonTest, AnExpiredPasswordIsChangedOnTheSpot)
 {
-    driver_
-        .Then(LogOnAs("bob", "oldpass"))
-        .Then(ExpectMessage("Your domain password has expired.\nYou must specify a new password to logon."))
+    LogOnWithTheExpiredPassword()
         .Then([](HWND change) {
             ASSERT_TRUE(IsChangePasswordDialog(change));
-            EXPECT_EQ("OLDPASS", FieldText(change, 300));
-            EXPECT_EQ(310, FocusedControl());
-            Type(change, 310, "newpass1");
-            Type(change, 320, "NEWPASS1");
+            EXPECT_EQ("OLDPASS", FieldText(change, IDC_OLD_PASSWORD));
+            EXPECT_EQ(IDC_NEW_PASSWORD, FocusedControl());
+            Type(change, IDC_NEW_PASSWORD, "newpass1");
+            Type(change, IDC_CONFIRM_PASSWORD, "NEWPASS1");
             Press(change, IDOK);
         })
-        .Then(ExpectMessage("The new password and the confirm password do not match."))
+        .Then(ExpectMessage(IDS_PASSWORDS_DIFFER))
         .Then([](HWND change) {
-            EXPECT_EQ("newpass1", FieldText(change, 310)) << "fields come back as typed";
-            EXPECT_EQ("NEWPASS1", FieldText(change, 320));
-            ClearField(change, 320);
-            Type(change, 320, "newpass1");
+            EXPECT_EQ("newpass1", FieldText(change, IDC_NEW_PASSWORD)) << "fields come back as typed";
+            EXPECT_EQ("NEWPASS1", FieldText(change, IDC_CONFIRM_PASSWORD));
+            ClearField(change, IDC_CONFIRM_PASSWORD);
+            Type(change, IDC_CONFIRM_PASSWORD, "newpass1");
             PressKey(change, VK_RETURN);
         });
-    EXPECT_EQ(0u, Logon(2, "", ""));
+    EXPECT_EQ(0u, Logon(FlagsInteractive, "", ""));
     EXPECT_STREQ("NEWPASS1", routerPassword_);
     SharedBlockView block;
     EXPECT_STREQ("NEWPASS1", block->password);
@@ -291,16 +243,13 @@ TEST_F(LogonTest, AnExpiredPasswordIsChangedOnTheSpot)
 TEST_F(LogonTest, AFailedChangeIsReportedAndAskedAgain)
 {
     SimForce(SimChangePassword, 2245);
-    driver_
-        .Then(LogOnAs("bob", "oldpass"))
-        .Then(ExpectMessage("Your domain password has expired.\nYou must specify a new password to logon."))
+    LogOnWithTheExpiredPassword()
         .Then([](HWND change) {
-            Type(change, 310, "ab");
-            Type(change, 320, "ab");
+            Type(change, IDC_NEW_PASSWORD, "ab");
+            Type(change, IDC_CONFIRM_PASSWORD, "ab");
             Press(change, IDOK);
         })
-        .Then(ExpectMessage("The new domain password is too short.\nSpecify a longer password or see "
-                            "your network administrator for the required length for network passwords."))
+        .Then(ExpectMessage(IDS_PASSWORD_TOO_SHORT))
         .Then([](HWND change) {
             ASSERT_TRUE(IsChangePasswordDialog(change));
             Press(change, IDCANCEL);
@@ -309,114 +258,87 @@ TEST_F(LogonTest, AFailedChangeIsReportedAndAskedAgain)
             ASSERT_TRUE(IsLogonDialog(dialog));
             Press(dialog, IDCANCEL);
         });
-    EXPECT_EQ(1223u, Logon(2, "", ""));
+    EXPECT_EQ(1223u, Logon(FlagsInteractive, "", ""));
 }
 
+/* Its fields' limits, and help on a label and its field opens the same topic. */
 TEST_F(LogonTest, TheFieldsTakeNoMoreThanTheirLimits)
-{
-    driver_.Then([](HWND dialog) {
-        ClearField(dialog, 210);
-        ClearField(dialog, 230);
-        Type(dialog, 210, std::string(21, 'u'));
-        Type(dialog, 220, std::string(15, 'p'));
-        Type(dialog, 230, std::string(16, 'd'));
-        EXPECT_EQ(std::string(20, 'u'), FieldText(dialog, 210));
-        EXPECT_EQ(std::string(14, 'p'), FieldText(dialog, 220));
-        EXPECT_EQ(std::string(15, 'd'), FieldText(dialog, 230));
-        HWND password = GetDlgItem(dialog, 220);
-        EXPECT_TRUE(GetWindowLongA(password, GWL_STYLE) & ES_PASSWORD);
-        EXPECT_EQ('*', SendMessageA(password, EM_GETPASSWORDCHAR, 0, 0));
-        EXPECT_FALSE(GetWindowLongA(GetDlgItem(dialog, 210), GWL_STYLE) & ES_PASSWORD);
-        Press(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(1223u, Logon(2));
-    EXPECT_EQ("ZORDOM", RememberedDomain()) << "Cancel reads no field";
-}
-
-TEST_F(LogonTest, HelpOnALabelAndItsFieldOpensTheSameTopic)
 {
     HelpRecorder help(provider_.Module());
     driver_.Then([](HWND dialog) {
-        for (int control : {410, 220, 1}) {
-            HELPINFO info = {sizeof(info), HELPINFO_WINDOW, control, GetDlgItem(dialog, control), 0, {0, 0}};
-            SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-        }
-        SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(dialog, 230)), 0);
+        ClearField(dialog, IDC_USERNAME);
+        ClearField(dialog, IDC_DOMAIN);
+        Type(dialog, IDC_USERNAME, std::string(21, 'u'));
+        Type(dialog, IDC_PASSWORD, std::string(15, 'p'));
+        Type(dialog, IDC_DOMAIN, std::string(16, 'd'));
+        EXPECT_EQ(std::string(20, 'u'), FieldText(dialog, IDC_USERNAME));
+        EXPECT_EQ(std::string(14, 'p'), FieldText(dialog, IDC_PASSWORD));
+        EXPECT_EQ(std::string(15, 'd'), FieldText(dialog, IDC_DOMAIN));
+        EXPECT_EQ('*', SendMessageA(GetDlgItem(dialog, IDC_PASSWORD), EM_GETPASSWORDCHAR, 0, 0));
+        EXPECT_EQ(0, SendMessageA(GetDlgItem(dialog, IDC_USERNAME), EM_GETPASSWORDCHAR, 0, 0));
+        AskHelpOn(dialog, {IDC_PASSWORD_LABEL, IDC_PASSWORD, IDOK});
+        SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_DOMAIN)), 0);
         Press(dialog, IDCANCEL);
     });
-    EXPECT_EQ(1223u, Logon(2));
+    EXPECT_EQ(1223u, Logon(FlagsInteractive));
+    EXPECT_EQ("ZORDOM", RememberedDomain()) << "Cancel reads no field";
 
-    const std::vector<HelpRequest> &requests = help.Requests();
-    ASSERT_EQ(4u, requests.size());
-    for (const HelpRequest &request : requests)
-        EXPECT_EQ("ZORNET32.HLP", request.file);
-    EXPECT_EQ(static_cast<UINT>(HELP_WM_HELP), requests[0].command);
-    EXPECT_EQ(3010u, HelpRecorder::Topic(requests[0].table, requests[0].control));
-    EXPECT_EQ(3010u, HelpRecorder::Topic(requests[1].table, requests[1].control));
-    EXPECT_EQ(3030u, HelpRecorder::Topic(requests[2].table, requests[2].control));
-    EXPECT_EQ(static_cast<UINT>(HELP_CONTEXTMENU), requests[3].command);
-    EXPECT_EQ(3020u, HelpRecorder::Topic(requests[3].table, requests[3].control));
+    EXPECT_EQ((std::vector<HelpRequest>{{HELP_WM_HELP, IDH_PASSWORD}, {HELP_WM_HELP, IDH_PASSWORD},
+                                        {HELP_WM_HELP, IDH_OK_BUTTON}, {HELP_CONTEXTMENU, IDH_DOMAIN}}),
+              help.Requests());
 }
 
 TEST_F(LogonTest, TheChangeDialogLimitsItsFieldsAndIgnoresTheOldPasswordTyped)
 {
     HelpRecorder help(provider_.Module());
-    driver_
-        .Then(LogOnAs("bob", "oldpass"))
-        .Then(ExpectMessage("Your domain password has expired.\nYou must specify a new password to logon."))
-        .Then([](HWND change) {
-            for (int control : {300, 310, 320}) {
-                ClearField(change, control);
-                Type(change, control, std::string(15, 'n'));
-                EXPECT_EQ(std::string(14, 'n'), FieldText(change, control)) << control;
-                EXPECT_EQ('*', SendMessageA(GetDlgItem(change, control), EM_GETPASSWORDCHAR, 0, 0));
-            }
-            for (int control : {710, 310, 1}) {
-                HELPINFO info = {sizeof(info), HELPINFO_WINDOW, control, GetDlgItem(change, control), 0, {0, 0}};
-                SendMessageA(change, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-            }
-            Press(change, IDOK);
-        });
-    EXPECT_EQ(0u, Logon(2, "", ""));
+    LogOnWithTheExpiredPassword().Then([](HWND change) {
+        for (int control : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD}) {
+            ClearField(change, control);
+            Type(change, control, std::string(15, 'n'));
+            EXPECT_EQ(std::string(14, 'n'), FieldText(change, control)) << control;
+            EXPECT_EQ('*', SendMessageA(GetDlgItem(change, control), EM_GETPASSWORDCHAR, 0, 0));
+        }
+        AskHelpOn(change, {IDC_NEW_LABEL, IDC_NEW_PASSWORD, IDOK});
+        Press(change, IDOK);
+    });
+    EXPECT_EQ(0u, Logon(FlagsInteractive, "", ""));
 
     const std::vector<SimCall> changes = ClientCalls(SimChangePassword);
     ASSERT_EQ(1u, changes.size());
     EXPECT_STREQ("OLDPASS", changes[0].text[1]) << "the old-password field is not read";
     EXPECT_STREQ("NNNNNNNNNNNNNN", changes[0].text[2]);
-
-    const std::vector<HelpRequest> &requests = help.Requests();
-    ASSERT_EQ(3u, requests.size());
-    EXPECT_EQ(3060u, HelpRecorder::Topic(requests[0].table, requests[0].control));
-    EXPECT_EQ(3060u, HelpRecorder::Topic(requests[1].table, requests[1].control));
-    EXPECT_EQ(3030u, HelpRecorder::Topic(requests[2].table, requests[2].control));
+    EXPECT_EQ((std::vector<HelpRequest>{{HELP_WM_HELP, IDH_NEW_PASSWORD}, {HELP_WM_HELP, IDH_NEW_PASSWORD},
+                                        {HELP_WM_HELP, IDH_OK_BUTTON}}),
+              help.Requests());
 }
 
 TEST_F(LogonTest, SilentLogonUsesTheRememberedDomain)
 {
-    EXPECT_EQ(0u, Logon(4, "alice", "secret"));
+    EXPECT_EQ(0u, Logon(FlagsSilent, "alice", "secret"));
     SharedBlockView block;
     EXPECT_STREQ("ALICE", block->userName) << "the shared fields are upper-cased in place";
     EXPECT_STREQ("SECRET", block->password);
     ASSERT_EQ(1u, Validations().size());
     EXPECT_STREQ("ZORDOM", Validations()[0].text[0]);
 
-    SetRememberedDomain(nullptr);
-    from_ = SimJournalCount();
-    EXPECT_EQ(2215u, Logon(4, "alice", "secret"));
+    ASSERT_EQ(ERROR_SUCCESS, RememberDomain(""));
+    RestartJournal();
+    EXPECT_EQ(2215u, Logon(FlagsSilent, "alice", "secret"));
     ASSERT_EQ(1u, Validations().size());
     EXPECT_STREQ("", Validations()[0].text[0]);
 }
 
 TEST_F(LogonTest, OtherFlagsOnlyRecordTheRoutersCredentials)
 {
-    EXPECT_EQ(0u, Logon(1, "dave", "pw"));
+    constexpr DWORD kOtherFlags = 1;
+    EXPECT_EQ(0u, Logon(kOtherFlags, "dave", "pw"));
     SharedBlockView block;
     EXPECT_STREQ("dave", block->userName);
     EXPECT_STREQ("pw", block->password);
     EXPECT_TRUE(JournalSince(from_).empty());
 
     /* A router string that does not fit its field leaves the field empty, never cut. */
-    EXPECT_EQ(0u, Logon(1, "eve", "a-password-of-twenty"));
+    EXPECT_EQ(0u, Logon(kOtherFlags, "eve", "a-password-of-twenty"));
     EXPECT_STREQ("eve", block->userName);
     EXPECT_STREQ("", block->password);
     EXPECT_EQ(0, block->newPassword[0]);

@@ -3,7 +3,6 @@
  * without, its thunk connection with ZORN1632, and the shared logon block as
  * several real processes see it.
  */
-#include "flat_thunk.h"
 #include "test_support.h"
 #include "zorn1632.h"
 
@@ -15,7 +14,7 @@ namespace {
 std::string BlockSeenByAnotherProcess()
 {
     std::string output;
-    const DWORD exitCode = RunProgram("load_probe.exe dump", ProgramFolder(), &output);
+    const DWORD exitCode = RunProgram(ProgramCommand("load_probe.exe", "dump"), ProgramFolder(), &output);
     EXPECT_EQ(0u, exitCode) << output;
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
         output.pop_back();
@@ -33,67 +32,16 @@ std::string Hex(const BYTE *bytes, size_t count)
     return text;
 }
 
-const std::string kZeroBlock(2048, '0');
-
-TEST(ProviderAttach, LoadsWithEveryPartnerInPlace)
-{
-    Sandbox box("provider-complete");
-    box.AddProviderWithPartners();
-    EXPECT_TRUE(box.Loads("ZORNET32.DLL"));
-}
+const std::string kZeroBlock(2 * kSharedRecordSize, '0');
 
 TEST(ProviderAttach, RefusesToLoadWhenALibraryOrItsEntryIsMissing)
 {
-    const struct {
-        const char *name;
-        const char *leftOut;
-        const char *replacement;
-    } cases[] = {
-        {"no-bridge", "ZORN3216.DLL", nullptr},
-        {"bridge-without-dispatcher", "ZORN3216.DLL", "variants/bridge-without-dispatcher/ZORN3216.DLL"},
-        {"no-client", "TORVEK.DLL", nullptr},
-        {"client-without-block", "TORVEK.DLL", "variants/torvek-no-block/TORVEK.DLL"},
-        {"client-bad-magic", "TORVEK.DLL", "variants/torvek-bad-magic/TORVEK.DLL"},
-        {"client-bad-checksum", "TORVEK.DLL", "variants/torvek-bad-checksum/TORVEK.DLL"},
-        {"no-partner", "ZORN1632.DLL", nullptr},
-        {"partner-never-connected-16", "ZORN1632.DLL", "variants/zorn1632-no-connect16/ZORN1632.DLL"},
-        {"partner-bad-checksum", "ZORN1632.DLL", "variants/zorn1632-bad-checksum/ZORN1632.DLL"},
-        {"partner-without-block", "ZORN1632.DLL", "variants/zorn1632-no-block/ZORN1632.DLL"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        Sandbox box(c.name);
-        for (const char *file : {"ZORNET32.DLL", "ZORN3216.DLL", "TORVEK.DLL", "ZORN1632.DLL"})
-            if (std::strcmp(file, c.leftOut) != 0)
-                box.Add(file);
-        if (c.replacement != nullptr)
-            box.Add(c.replacement);
-        std::string output;
-        EXPECT_EQ(1u, box.Probe("load ZORNET32.DLL", &output)) << output;
-    }
-}
-
-TEST(ProviderAttach, ConnectsWithTheSixteenBitPartnerThroughThePlatform)
-{
-    Library provider("ZORNET32.DLL");
-    ASSERT_TRUE(provider.Loaded());
-    auto *servicesHalf = provider.Export<FlatThunkSL32 *>("zorn1632_ThunkData32");
-    auto *unusedHalf = provider.Export<FlatThunkLS32 *>("zorn3216_ThunkData32");
-    ASSERT_NE(nullptr, servicesHalf);
-    ASSERT_NE(nullptr, unusedHalf);
-    EXPECT_EQ(0, std::memcmp(servicesHalf->magic, FLAT_THUNK_SL_MAGIC, 4));
-    EXPECT_EQ(kServicesChecksum, servicesHalf->checksum);
-    EXPECT_NE(nullptr, servicesHalf->data) << "filled by ThunkConnect32 from ZORN1632's half";
-    EXPECT_EQ(0, std::memcmp(unusedHalf->magic, FLAT_THUNK_LS_MAGIC, 4));
-    EXPECT_EQ(kClientCallChecksum, unusedHalf->checksum);
-    EXPECT_EQ(nullptr, unusedHalf->targetTable) << "the 32-to-16 half of the provider is never connected";
-
-    /* The 16-bit side reaches the provider through the connection. */
-    SharedBlockView block;
-    ASSERT_TRUE(block.Open());
-    EXPECT_EQ(0u, Zorn1632RegisterWindow(0xABCD1234));
-    EXPECT_EQ(0x1234u, block->notifyWindow);
-    EXPECT_EQ(0u, Zorn1632RegisterWindow(0));
+    ExpectLoadsOnlyBesideConformingPartners(
+        "ZORNET32.DLL", kProviderPartners,
+        {"variants/bridge-without-dispatcher/ZORN3216.DLL", "variants/torvek-no-block/TORVEK.DLL",
+         "variants/torvek-bad-magic/TORVEK.DLL", "variants/torvek-bad-checksum/TORVEK.DLL",
+         "variants/zorn1632-no-connect16/ZORN1632.DLL", "variants/zorn1632-bad-checksum/ZORN1632.DLL",
+         "variants/zorn1632-no-block/ZORN1632.DLL"});
 }
 
 DWORD WINAPI DoNothing(LPVOID)
@@ -101,28 +49,33 @@ DWORD WINAPI DoNothing(LPVOID)
     return 0;
 }
 
-TEST(ProviderAttach, ThreadAttachAndDetachChangeNothing)
+/* The process attach connects the services half, never the client half;
+ * thread attach and detach change neither the connection nor the block. */
+TEST(ProviderAttach, ConnectsWithTheSixteenBitPartnerThroughThePlatform)
 {
-    Library provider("ZORNET32.DLL");
+    LoadedLibrary provider("ZORNET32.DLL");
     ASSERT_TRUE(provider.Loaded());
+    auto *servicesHalf = ThunkBlock<FlatThunkSL32>(provider, "zorn1632_ThunkData32", kServicesChecksum);
+    auto *unusedHalf = ThunkBlock<FlatThunkLS32>(provider, "zorn3216_ThunkData32", kClientCallChecksum);
+    ASSERT_NE(nullptr, servicesHalf);
+    ASSERT_NE(nullptr, unusedHalf);
+    EXPECT_NE(nullptr, servicesHalf->data) << "filled by ThunkConnect32 from ZORN1632's half";
+    EXPECT_EQ(nullptr, unusedHalf->targetTable) << "the 32-to-16 half of the provider is never connected";
+
     SharedBlockView block;
     ASSERT_TRUE(block.Open());
     std::strcpy(block->userName, "ALICE");
     block->notifyWindow = 0x77;
-    auto *servicesHalf = provider.Export<FlatThunkSL32 *>("zorn1632_ThunkData32");
-    const void *connectionBefore = servicesHalf->data;
-    std::vector<BYTE> before(block.Bytes(), block.Bytes() + kSharedRecordSize);
-
+    const void *connection = servicesHalf->data;
+    const std::vector<BYTE> before(block.Bytes(), block.Bytes() + kSharedRecordSize);
     for (int i = 0; i < 3; ++i) {
         HANDLE thread = CreateThread(nullptr, 0, DoNothing, nullptr, 0, nullptr);
         ASSERT_NE(nullptr, thread);
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
     }
-
     EXPECT_EQ(0, std::memcmp(before.data(), block.Bytes(), kSharedRecordSize));
-    EXPECT_EQ(connectionBefore, servicesHalf->data);
-    EXPECT_NE(nullptr, connectionBefore);
+    EXPECT_EQ(connection, servicesHalf->data);
     std::memset(block->userName, 0, sizeof(block->userName));
     block->notifyWindow = 0;
 }
@@ -133,7 +86,7 @@ TEST(SharedBlock, IsSharedBetweenProcessesAndStartsFromZerosOnlyWhenNew)
     EXPECT_EQ(kZeroBlock, BlockSeenByAnotherProcess());
 
     {
-        Library provider("ZORNET32.DLL");
+        LoadedLibrary provider("ZORNET32.DLL");
         ASSERT_TRUE(provider.Loaded());
         SharedBlockView block;
         ASSERT_TRUE(block.Open());
@@ -147,8 +100,9 @@ TEST(SharedBlock, IsSharedBetweenProcessesAndStartsFromZerosOnlyWhenNew)
         const std::string seen = BlockSeenByAnotherProcess();
         EXPECT_EQ(Hex(block.Bytes(), kSharedRecordSize), seen);
         EXPECT_EQ(Hex(reinterpret_cast<const BYTE *>("ALICE"), 6), seen.substr(0, 12));
-        EXPECT_EQ(Hex(reinterpret_cast<const BYTE *>("SECRET"), 7), seen.substr(200, 14));
-        EXPECT_EQ("C2000000", seen.substr(2000, 8));
+        EXPECT_EQ(Hex(reinterpret_cast<const BYTE *>("SECRET"), 7),
+                  seen.substr(2 * offsetof(SharedLogonRecord, password), 14));
+        EXPECT_EQ("C2000000", seen.substr(2 * offsetof(SharedLogonRecord, notifyWindow), 8));
     }
 
     /* Both have detached: the next attach starts again from zeros. */

@@ -1,31 +1,46 @@
 /*
  * QENREGIO as the 16-bit side reaches it: requests through QENTHUNK's thunk
- * entry with 16-bit numbers, and the exports ReadRegistry (2) and
- * WriteRegistry (3), against the real registry of the Wine prefix.
+ * entry with 16-bit numbers, and the exports ReadRegistry and WriteRegistry,
+ * against the real registry of the Wine prefix.
  */
-#include "flat_thunk.h"
+#include "registry_key.h"
+#include "registry_values.h"
 #include "sixteen_bit.h"
 #include "test_support.h"
 
 #include <cstring>
-#include <string>
-#include <vector>
 
 namespace {
 
+/* The key of one persistent connection. */
+std::string ConnectionKey(const std::string &localName)
+{
+    return kPersistentKey + localName;
+}
 
-constexpr char kPersistent[] = "NETWORK\\PERSISTENT";
+bool ConnectionExists(const std::string &localName)
+{
+    RegistryKey key;
+    return key.Open(HKEY_CURRENT_USER, ConnectionKey(localName).c_str()) == ERROR_SUCCESS;
+}
 
 void DeleteConnections()
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kPersistent, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        char name[MAX_PATH];
-        while (RegEnumKeyA(key, 0, name, sizeof(name)) == ERROR_SUCCESS)
-            RegDeleteKeyA(key, name);
-        RegCloseKey(key);
-    }
-    RegDeleteKeyA(HKEY_CURRENT_USER, kPersistent);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kPersistentKey);
+}
+
+/* A value as stored: its bytes, and its type; "<none>" when it is not there. */
+std::string StoredValue(HKEY root, const std::string &path, const char *name, DWORD *type = nullptr)
+{
+    RegistryKey key;
+    char data[kTextRoom + 16];
+    DWORD size = sizeof(data), storedType = 0;
+    if (key.Open(root, path.c_str()) != ERROR_SUCCESS ||
+        RegQueryValueExA(key, name, nullptr, &storedType, reinterpret_cast<BYTE *>(data), &size) != ERROR_SUCCESS)
+        return "<none>";
+    if (type != nullptr)
+        *type = storedType;
+    return std::string(data, size);
 }
 
 class RegistryServiceTest : public ::testing::Test {
@@ -33,145 +48,118 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(service_.Loaded());
-        read_ = RegistryServiceEntries(service_).ReadRegistry;
-        write_ = RegistryServiceEntries(service_).WriteRegistry;
-        ASSERT_NE(nullptr, read_);
-        ASSERT_NE(nullptr, write_);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "NETWORK\\LOGON");
-        DeleteConnections();
+        ASSERT_TRUE(entries_.found);
+        TearDown();
     }
     void TearDown() override
     {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "NETWORK\\LOGON");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kLogonKey);
         DeleteConnections();
     }
 
     void CreateLogonKey()
     {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, "NETWORK\\LOGON", &key));
-        RegCloseKey(key);
+        RegistryKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, kLogonKey));
     }
     void SetLogonValue(const char *name, DWORD type, const void *data, DWORD size)
     {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, "NETWORK\\LOGON", &key));
-        RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
-        RegCloseKey(key);
+        ASSERT_EQ(ERROR_SUCCESS, WriteValue(HKEY_LOCAL_MACHINE, kLogonKey, name, type, data, size)) << name;
     }
-    /* A request of the 16-bit side. */
-    DWORD Request(SHORT op, SHORT item, char *data, const char *name = "", const char *text = "", SHORT length = 0)
+    /* A request of the 16-bit side, its numbers 16 bits wide. */
+    LONG Request(SHORT op, SHORT item, char *data, const char *name = "", const char *text = "", SHORT length = 0)
     {
-        return QenthunkRequest(op, item, data, length, const_cast<char *>(name), const_cast<char *>(text));
+        return static_cast<LONG>(
+            QenthunkRequest(op, item, data, length, const_cast<char *>(name), const_cast<char *>(text)));
     }
+    LONG Read(SHORT item, char *data) { return Request(ReadItem, item, data); }
+    LONG Set(SHORT item, const char *name, const char *text) { return Request(SetItem, item, nullptr, name, text); }
+    LONG Delete(SHORT item, const char *name) { return Request(DeleteItem, item, nullptr, name); }
     void Connect(const char *localName, const char *remotePath, const char *user = "ALICE")
     {
         char userBuffer[64];
-        lstrcpynA(userBuffer, user, sizeof(userBuffer));
-        ASSERT_EQ(0u, Request(1, 7, userBuffer, localName, remotePath)) << localName;
+        CopyText(userBuffer, user);
+        ASSERT_EQ(0, Request(SetItem, ItemPersistentConnections, userBuffer, localName, remotePath)) << localName;
     }
 
-    Library service_{"QENREGIO.DLL"};
-    decltype(&ReadRegistry) read_ = nullptr;
-    decltype(&WriteRegistry) write_ = nullptr;
+    LoadedLibrary service_{"QENREGIO.DLL"};
+    const RegistryServiceEntries entries_{service_};
 };
 
-TEST_F(RegistryServiceTest, ItemsOutsideTheCatalogueAreBadRequests)
+/* The local name and the remote path of entry i of the connection table. */
+std::string LocalNameAt(const char *table, int i)
 {
+    return table + i * kConnectionEntrySize;
+}
+std::string RemotePathAt(const char *table, int i)
+{
+    return table + i * kConnectionEntrySize + kRemotePathOffset;
+}
+
+TEST_F(RegistryServiceTest, OtherItemsAndOperationsAreBadRequestsAndTouchNothing)
+{
+    CreateLogonKey();
+    for (SHORT op : {3, 255, -1})
+        EXPECT_EQ(ResultBadRequest, Request(op, ItemUserName, nullptr, "USERNAME", "x")) << op;
+    EXPECT_EQ("<none>", StoredValue(HKEY_LOCAL_MACHINE, kLogonKey, "USERNAME"));
+
     char buffer[8];
     std::memset(buffer, '#', sizeof(buffer));
     for (int item : {0, 9, -1}) {
-        EXPECT_EQ(5, read_(item, buffer, sizeof(buffer))) << item;
-        EXPECT_EQ(5u, Request(0, static_cast<SHORT>(item), buffer)) << item;
+        EXPECT_EQ(ResultBadRequest, entries_.ReadRegistry(item, buffer, sizeof(buffer))) << item;
+        EXPECT_EQ(ResultBadRequest, Read(static_cast<SHORT>(item), buffer)) << item;
     }
-    EXPECT_EQ(5u, Request(0, static_cast<SHORT>(0xFFFF), buffer)) << "a 16-bit 0xFFFF arrives as -1";
+    EXPECT_EQ(ResultBadRequest, Read(static_cast<SHORT>(0xFFFF), buffer)) << "a 16-bit 0xFFFF arrives as -1";
     EXPECT_EQ(std::string(8, '#'), std::string(buffer, 8));
 }
 
-TEST_F(RegistryServiceTest, ValuesAreFoundByNameWithoutRegardToAsciiCase)
+/* A value of the logon key read as its item: found by its name in any ASCII
+ * letter case, its answer written only where it fits the item's room. */
+TEST_F(RegistryServiceTest, EachValueIsAnsweredWithinItsItemsRoom)
 {
+    using namespace std::string_literals;
+    const std::string longText(kTextRoom - 1, 'u'), fullBlock(kTextRoom, 'x');
+    const struct {
+        const char *name;
+        DWORD type;
+        std::string data;
+        SHORT item;
+        LONG result;
+        std::string answer; /* the caller's bytes afterwards; '#' where nothing was written */
+        const char *why;
+    } cases[] = {
+        {"username", REG_SZ, "alice\0"s, ItemUserName, 0, "alice\0#"s, "another letter case"},
+        {"DOMAINS", REG_SZ, "\0"s, ItemDomains, 0, "\0#"s, "the empty text"},
+        {"DOMAINS", REG_DWORD, "\1\0\0\0"s, ItemDomains, 0, "\1\0"s, "a number read as text"},
+        {"USERNAME", REG_SZ, longText + '\0', ItemUserName, 0, longText + "\0#"s, "the longest text that fits"},
+        {"DOMAINS", REG_NONE, fullBlock, ItemDomains, 0, fullBlock.substr(1) + "\0#"s, "no terminator: cut"},
+        {"PASSWORDCACHING", REG_BINARY, "\1\0\0\0"s, ItemPasswordCaching, ResultYes, "YES\0####"s, "yes"},
+        {"PASSWORDCACHING", REG_BINARY, "\0\0\0\0"s, ItemPasswordCaching, ResultNo, "NO\0#"s, "no"},
+        {"FMSHARE", REG_BINARY, "\0\1"s, ItemFmShare, ResultNo, "NO\0#"s, "only the first byte counts"},
+        {"LMLOGON", REG_BINARY, "", ItemLmLogon, ResultNo, "NO\0#"s, "no data is no"},
+        /* A yes/no item holding text (regedit makes one in a moment). */
+        {"FMSHARE", REG_SZ, "ON\0"s, ItemFmShare, 0, "ON\0#"s, "up to 3 characters answer as text"},
+        {"PASSWORDCACHING", REG_SZ, "TRUE\0"s, ItemPasswordCaching, ERROR_MORE_DATA, std::string(16, '#'), "too long"},
+        {"LMLOGON", REG_DWORD, "\1\2\3\4"s, ItemLmLogon, ERROR_MORE_DATA, std::string(16, '#'), "no terminator"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.why);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kLogonKey);
+        SetLogonValue(c.name, c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
+        std::string buffer(kTextRoom + 16, '#');
+        EXPECT_EQ(c.result, Read(c.item, &buffer[0]));
+        EXPECT_EQ(c.answer, buffer.substr(0, c.answer.size()));
+    }
+
+    /* Without the key the registry's status, without the value 0: the
+     * caller's buffer is left alone either way. */
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kLogonKey);
+    char buffer[kTextRoom];
+    std::strcpy(buffer, "untouched");
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, Read(ItemUserName, buffer));
     CreateLogonKey();
-    char buffer[1024];
-    std::strcpy(buffer, "untouched");
-    EXPECT_EQ(0u, Request(0, 3, buffer)) << "a key without the value";
+    EXPECT_EQ(0, Read(ItemDomains, buffer));
     EXPECT_STREQ("untouched", buffer);
-
-    SetLogonValue("username", REG_SZ, "alice", 6);
-    EXPECT_EQ(0u, Request(0, 1, buffer));
-    EXPECT_STREQ("alice", buffer);
-
-    SetLogonValue("DOMAINS", REG_SZ, "", 1);
-    std::strcpy(buffer, "untouched");
-    EXPECT_EQ(0u, Request(0, 3, buffer));
-    EXPECT_EQ('\0', buffer[0]) << "the empty text";
-    EXPECT_EQ('n', buffer[1]);
-
-    const DWORD one = 1;
-    SetLogonValue("DOMAINS", REG_DWORD, &one, sizeof(one));
-    EXPECT_EQ(0u, Request(0, 3, buffer));
-    EXPECT_EQ(1, buffer[0]) << "a number read as text";
-    EXPECT_EQ(0, buffer[1]);
-}
-
-TEST_F(RegistryServiceTest, DataThatFillsTheBlockIsNeverReadPastIt)
-{
-    const std::string full(1024, 'x'); /* no terminator within the 1024 bytes */
-    SetLogonValue("DOMAINS", REG_NONE, full.data(), 1024);
-    std::string buffer(1100, '#');
-    EXPECT_EQ(0u, Request(0, 3, &buffer[0]));
-    EXPECT_EQ(std::string(1023, 'x'), std::string(buffer.c_str()));
-    EXPECT_EQ('#', buffer[1024]) << "the answer stays within 1024 bytes";
-}
-
-TEST_F(RegistryServiceTest, AMissingKeyReturnsTheRegistrysStatus)
-{
-    char buffer[16];
-    std::strcpy(buffer, "untouched");
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), Request(0, 1, buffer));
-    EXPECT_STREQ("untouched", buffer);
-}
-
-TEST_F(RegistryServiceTest, BinaryValuesAnswerYesOrNo)
-{
-    char buffer[8];
-    const BYTE yes[] = {1, 0, 0, 0}, no[] = {0, 0, 0, 0}, zeroOne[] = {0, 1};
-    SetLogonValue("PASSWORDCACHING", REG_BINARY, yes, sizeof(yes));
-    std::memset(buffer, '#', sizeof(buffer));
-    EXPECT_EQ(3u, Request(0, 4, buffer));
-    EXPECT_EQ(std::string("YES\0####", 8), std::string(buffer, 8));
-
-    SetLogonValue("PASSWORDCACHING", REG_BINARY, no, sizeof(no));
-    std::memset(buffer, '#', sizeof(buffer));
-    EXPECT_EQ(2u, Request(0, 4, buffer));
-    EXPECT_EQ(std::string("NO\0#####", 8), std::string(buffer, 8)) << "the fourth byte is left as it was";
-
-    SetLogonValue("FMSHARE", REG_BINARY, zeroOne, sizeof(zeroOne));
-    EXPECT_EQ(2u, Request(0, 5, buffer)) << "only the first byte counts";
-    SetLogonValue("LMLOGON", REG_BINARY, nullptr, 0);
-    EXPECT_EQ(2u, Request(0, 6, buffer)) << "no data is no";
-}
-
-TEST_F(RegistryServiceTest, AnAnswerLongerThanTheItemsRoomIsNeverWritten)
-{
-    /* A yes/no item holding text (regedit makes one in a moment): the caller
-     * provides 4 bytes. Up to 3 characters still answer as text. */
-    char buffer[16];
-    SetLogonValue("PASSWORDCACHING", REG_SZ, "TRUE", 5);
-    std::memset(buffer, '#', sizeof(buffer));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), Request(0, 4, buffer));
-    EXPECT_EQ(std::string(16, '#'), std::string(buffer, 16)) << "untouched";
-    SetLogonValue("LMLOGON", REG_DWORD, "\x01\x02\x03\x04", 4);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), Request(0, 6, buffer)) << "four bytes and no terminator";
-    SetLogonValue("FMSHARE", REG_SZ, "ON", 3);
-    EXPECT_EQ(0u, Request(0, 5, buffer));
-    EXPECT_EQ(std::string("ON\0#", 4), std::string(buffer, 4));
-    /* A text item has its 1024 bytes: the longest value a read can hold fits. */
-    const std::string longest(1023, 'u');
-    SetLogonValue("USERNAME", REG_SZ, longest.c_str(), 1024);
-    std::vector<char> text(1100, '#');
-    EXPECT_EQ(0u, Request(0, 1, text.data()));
-    EXPECT_EQ(longest, std::string(text.data()));
-    EXPECT_EQ('#', text[1024]);
 }
 
 TEST_F(RegistryServiceTest, ReadsIgnoreLengthNameAndText)
@@ -179,161 +167,127 @@ TEST_F(RegistryServiceTest, ReadsIgnoreLengthNameAndText)
     SetLogonValue("USERNAME", REG_SZ, "alice", 6);
     char buffer[64];
     for (SHORT length : {0, 1, -1, 0x7FFF})
-        EXPECT_EQ(0u, Request(0, 1, buffer, "DOMAINS", "ignored", length));
+        EXPECT_EQ(0, Request(ReadItem, ItemUserName, buffer, "DOMAINS", "ignored", length));
     EXPECT_STREQ("alice", buffer);
 }
 
 TEST_F(RegistryServiceTest, WritesStoreTextAndYesNoNumbers)
 {
     CreateLogonKey();
-    EXPECT_EQ(0u, Request(1, 1, nullptr, "USERNAME", "bobbie"));
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, "NETWORK\\LOGON", &key));
-    BYTE data[16];
-    DWORD type = 0, size = sizeof(data);
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "USERNAME", nullptr, &type, data, &size));
+    EXPECT_EQ(0, Set(ItemUserName, "USERNAME", "bobbie"));
+    DWORD type = 0;
+    EXPECT_EQ(std::string("bobbie", 7), StoredValue(HKEY_LOCAL_MACHINE, kLogonKey, "USERNAME", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(7u, size);
 
     const struct {
         const char *text;
-        BYTE stored;
+        char stored;
     } spellings[] = {{"yes", 1}, {"YES", 1}, {"Yes", 1}, {"no", 0}, {"y", 0}, {"yes ", 0}, {"", 0}};
     for (const auto &s : spellings) {
-        EXPECT_EQ(0u, Request(1, 4, nullptr, "PASSWORDCACHING", s.text)) << s.text;
-        type = 0, size = sizeof(data);
-        ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "PASSWORDCACHING", nullptr, &type, data, &size));
+        EXPECT_EQ(0, Set(ItemPasswordCaching, "PASSWORDCACHING", s.text)) << s.text;
+        EXPECT_EQ(std::string({s.stored, 0, 0, 0}),
+                  StoredValue(HKEY_LOCAL_MACHINE, kLogonKey, "PASSWORDCACHING", &type)) << s.text;
         EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
-        ASSERT_EQ(4u, size);
-        EXPECT_EQ(s.stored, data[0]) << s.text;
-        EXPECT_EQ(0, data[1] | data[2] | data[3]);
     }
-    char buffer[8];
-    EXPECT_EQ(0u, Request(1, 5, nullptr, "FMSHARE", "Yes"));
-    EXPECT_EQ(3u, Request(0, 5, buffer));
+    char buffer[kYesNoRoom];
+    EXPECT_EQ(0, Set(ItemFmShare, "FMSHARE", "Yes"));
+    EXPECT_EQ(ResultYes, Read(ItemFmShare, buffer));
 
-    EXPECT_EQ(0u, Request(1, -1, nullptr, "OTHER", "x")) << "other numbers go to the logon key";
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "OTHER", nullptr, nullptr, nullptr, nullptr));
-    EXPECT_EQ(0u, Request(2, 3, nullptr, "OTHER", "ignored"));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "OTHER", nullptr, nullptr, nullptr, nullptr));
-    RegCloseKey(key);
+    EXPECT_EQ(0, Set(-1, "OTHER", "x")) << "other numbers go to the logon key";
+    EXPECT_EQ(std::string("x", 2), StoredValue(HKEY_LOCAL_MACHINE, kLogonKey, "OTHER"));
+    EXPECT_EQ(0, Request(DeleteItem, ItemDomains, nullptr, "OTHER", "ignored"));
+    EXPECT_EQ("<none>", StoredValue(HKEY_LOCAL_MACHINE, kLogonKey, "OTHER"));
 }
 
 TEST_F(RegistryServiceTest, AMissingKeyIsNeverCreated)
 {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SYSTEM\\CURRENTCONTROLSET\\SERVICES\\VXD\\VNETSUP");
-    EXPECT_NE(0u, Request(1, 8, nullptr, "COMPUTERNAME", "ZORPC"));
-    HKEY key;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, "SYSTEM\\CURRENTCONTROLSET\\SERVICES\\VXD\\VNETSUP", &key));
+    const char kNetworkSetupKey[] = "SYSTEM\\CURRENTCONTROLSET\\SERVICES\\VXD\\VNETSUP";
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kNetworkSetupKey);
+    EXPECT_NE(0, Set(ItemComputerName, "COMPUTERNAME", "ZORPC"));
+    RegistryKey key;
+    EXPECT_NE(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kNetworkSetupKey));
 }
 
 TEST_F(RegistryServiceTest, ConnectionsAreListedDrivesFirstInUpperCase)
 {
-    char buffer[1400];
-    std::memset(buffer, '#', sizeof(buffer));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), Request(0, 7, buffer)) << "no connection keys";
-    EXPECT_EQ('#', buffer[0]);
+    char table[kConnectionsRoom];
+    std::memset(table, '#', sizeof(table));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, Read(ItemPersistentConnections, table)) << "no connection keys";
+    EXPECT_EQ('#', table[0]);
 
     Connect("LPT3:", "\\\\ZORSRV1\\LASER");
     Connect("c:", "\\\\ZORSRV1\\APPS");
-    HKEY key; /* a connection without a remote path leaves no gap */
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "NETWORK\\PERSISTENT\\E", &key));
-    RegSetValueExA(key, "UserName", 0, REG_SZ, reinterpret_cast<const BYTE *>("X"), 2);
-    RegCloseKey(key);
+    /* A connection without a remote path leaves no gap. */
+    ASSERT_EQ(ERROR_SUCCESS, WriteTextValue(HKEY_CURRENT_USER, ConnectionKey("E").c_str(), "UserName", "X"));
     Connect("f", "\\\\ZORSRV1\\HOME");
 
-    EXPECT_EQ(0u, Request(0, 7, buffer));
-    EXPECT_STREQ("C:", buffer);
-    EXPECT_STREQ("\\\\ZORSRV1\\APPS", buffer + 9);
-    EXPECT_STREQ("F:", buffer + 40);
-    EXPECT_STREQ("\\\\ZORSRV1\\HOME", buffer + 49);
-    EXPECT_STREQ("LPT3:", buffer + 80);
-    EXPECT_STREQ("\\\\ZORSRV1\\LASER", buffer + 89);
-    EXPECT_EQ('#', buffer[120]) << "no count and no end marker";
-    EXPECT_EQ('#', buffer[3]) << "the bytes after a drive's terminator are left alone";
+    EXPECT_EQ(0, Read(ItemPersistentConnections, table));
+    EXPECT_EQ("C:", LocalNameAt(table, 0));
+    EXPECT_EQ("\\\\ZORSRV1\\APPS", RemotePathAt(table, 0));
+    EXPECT_EQ("F:", LocalNameAt(table, 1));
+    EXPECT_EQ("\\\\ZORSRV1\\HOME", RemotePathAt(table, 1));
+    EXPECT_EQ("LPT3:", LocalNameAt(table, 2));
+    EXPECT_EQ("\\\\ZORSRV1\\LASER", RemotePathAt(table, 2));
+    EXPECT_EQ('#', table[3 * kConnectionEntrySize]) << "no count and no end marker";
+    EXPECT_EQ('#', table[3]) << "the bytes after a drive's terminator are left alone";
 }
 
 TEST_F(RegistryServiceTest, AConnectionIsSetAndDeletedByItsLocalName)
 {
     Connect("LPT1:", "\\\\ZORSRV1\\LASER", "ALICE");
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "NETWORK\\PERSISTENT\\LPT1", &key));
-    char data[64];
-    DWORD size = sizeof(data);
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "ProviderName", nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size));
-    EXPECT_STREQ("Microsoft Network", data);
-    EXPECT_EQ(18u, size);
-    size = sizeof(data);
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "UserName", nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size));
-    EXPECT_STREQ("ALICE", data);
-    RegCloseKey(key);
+    EXPECT_EQ(std::string("Microsoft Network", 18),
+              StoredValue(HKEY_CURRENT_USER, ConnectionKey("LPT1"), "ProviderName"));
+    EXPECT_STREQ("ALICE", StoredValue(HKEY_CURRENT_USER, ConnectionKey("LPT1"), "UserName").c_str());
 
     Connect("LPT1", "\\\\ZORSRV2\\LASER", "BOB"); /* the same connection */
-    char buffer[1400];
-    EXPECT_EQ(0u, Request(0, 7, buffer));
-    EXPECT_STREQ("\\\\ZORSRV2\\LASER", buffer + 9);
+    char table[kConnectionsRoom];
+    EXPECT_EQ(0, Read(ItemPersistentConnections, table));
+    EXPECT_EQ("\\\\ZORSRV2\\LASER", RemotePathAt(table, 0));
 
-    Connect("X:Y:", "\\\\ZORSRV1\\TWO"); /* cut at the last colon: X:Y */
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "NETWORK\\PERSISTENT\\X:Y", &key));
-    RegCloseKey(key);
+    Connect("X:Y:", "\\\\ZORSRV1\\TWO"); /* cut at the last colon */
+    EXPECT_TRUE(ConnectionExists("X:Y"));
 
     Connect("F:", "\\\\ZORSRV1\\HOME");
-    EXPECT_EQ(0u, Request(2, 7, nullptr, "F:"));
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "NETWORK\\PERSISTENT\\F", &key));
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "NETWORK\\PERSISTENT\\LPT1", &key))
-        << "only F was deleted";
-    RegCloseKey(key);
+    EXPECT_EQ(0, Delete(ItemPersistentConnections, "F:"));
+    EXPECT_FALSE(ConnectionExists("F"));
+    EXPECT_TRUE(ConnectionExists("LPT1")) << "only F was deleted";
 }
 
 TEST_F(RegistryServiceTest, AnEmptyOrOverlongConnectionNameChangesNothing)
 {
     Connect("F:", "\\\\ZORSRV1\\HOME");
     for (const char *name : {"", ":", ":C"})
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), Request(2, 7, nullptr, name)) << name;
+        EXPECT_EQ(ERROR_INVALID_PARAMETER, Delete(ItemPersistentConnections, name)) << name;
     const std::string longName(241, 'N');
     char user[] = "ALICE";
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), Request(1, 7, user, longName.c_str(), "\\\\S\\P"));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              Request(SetItem, ItemPersistentConnections, user, longName.c_str(), "\\\\S\\P"));
     const std::string longest(240, 'N');
-    EXPECT_EQ(0u, Request(1, 7, user, longest.c_str(), "\\\\S\\P"));
-    EXPECT_EQ(0u, Request(2, 7, nullptr, longest.c_str()));
-
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "NETWORK\\PERSISTENT\\F", &key))
-        << "the other connections stay";
-    RegCloseKey(key);
+    EXPECT_EQ(0, Request(SetItem, ItemPersistentConnections, user, longest.c_str(), "\\\\S\\P"));
+    EXPECT_EQ(0, Delete(ItemPersistentConnections, longest.c_str()));
+    EXPECT_TRUE(ConnectionExists("F")) << "the other connections stay";
 }
 
 TEST_F(RegistryServiceTest, ALongRemotePathNeverSpillsOutOfItsEntry)
 {
-    const std::string thirty = "\\\\S\\" + std::string(26, 'p');
-    Connect("D:", thirty.c_str());
-    Connect("G:", (thirty + "q").c_str());
+    const std::string longest = "\\\\S\\" + std::string(kRemotePathSize - 5, 'p');
+    Connect("D:", longest.c_str());
+    Connect("G:", (longest + "q").c_str());
     Connect("H:", "\\\\S\\SHORT");
-    char buffer[1400];
-    std::memset(buffer, '#', sizeof(buffer));
-    EXPECT_EQ(0u, Request(0, 7, buffer));
-    EXPECT_STREQ("D:", buffer);
-    EXPECT_EQ(thirty, std::string(buffer + 9));
-    EXPECT_STREQ("H:", buffer + 40) << "a path longer than 30 characters is left out, never cut";
-    EXPECT_EQ('#', buffer[80]);
-}
-
-TEST_F(RegistryServiceTest, OtherOperationsAreBadRequestsAndTouchNothing)
-{
-    CreateLogonKey();
-    for (SHORT op : {3, 255, -1})
-        EXPECT_EQ(5u, Request(op, 1, nullptr, "USERNAME", "x")) << op;
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, "NETWORK\\LOGON", &key));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "USERNAME", nullptr, nullptr, nullptr, nullptr));
-    RegCloseKey(key);
+    char table[kConnectionsRoom];
+    std::memset(table, '#', sizeof(table));
+    EXPECT_EQ(0, Read(ItemPersistentConnections, table));
+    EXPECT_EQ("D:", LocalNameAt(table, 0));
+    EXPECT_EQ(longest, RemotePathAt(table, 0));
+    EXPECT_EQ("H:", LocalNameAt(table, 1)) << "a path longer than 30 characters is left out, never cut";
+    EXPECT_EQ('#', table[2 * kConnectionEntrySize]);
 }
 
 TEST(SixteenToThirtyTwo, AResultReachesTheSixteenBitCallerWhole)
 {
     /* The benchmark's bare connection, whose targets are built with the same
      * SL_TARGET as the product's, answers 0x12345678: both halves cross. */
-    Library bare("BARESL32.DLL");
+    LoadedLibrary bare("BARESL32.DLL");
     ASSERT_TRUE(bare.Loaded());
     const BYTE image[18] = {};
     DWORD result = 0;
@@ -343,32 +297,19 @@ TEST(SixteenToThirtyTwo, AResultReachesTheSixteenBitCallerWhole)
 
 TEST(RegistryServiceModule, ItsBlockIsConnectedByThePlatform)
 {
-    Library service("QENREGIO.DLL");
+    LoadedLibrary service("QENREGIO.DLL");
     ASSERT_TRUE(service.Loaded());
-    auto *block = service.Export<FlatThunkSL32 *>("THK1632_ThunkData32");
+    auto *block = ThunkBlock<FlatThunkSL32>(service, "THK1632_ThunkData32", kRegistryChecksum);
     ASSERT_NE(nullptr, block);
-    EXPECT_EQ(0, std::memcmp(block->magic, FLAT_THUNK_SL_MAGIC, 4));
-    EXPECT_EQ(kRegistryChecksum, block->checksum);
     EXPECT_NE(nullptr, block->data) << "filled by ThunkConnect32 from QENTHUNK's half";
 }
 
 TEST(RegistryServiceModule, RefusesToLoadWithoutItsPartner)
 {
-    Sandbox complete("qenregio-complete");
-    complete.Add("QENREGIO.DLL");
-    complete.Add("QENTHUNK.DLL");
-    EXPECT_TRUE(complete.Loads("QENREGIO.DLL"));
-
-    Sandbox missing("qenregio-no-partner");
-    missing.Add("QENREGIO.DLL");
-    EXPECT_FALSE(missing.Loads("QENREGIO.DLL"));
-
-    for (const char *variant : {"qenthunk-no-connect16", "qenthunk-bad-checksum", "qenthunk-no-block"}) {
-        Sandbox box(std::string("qenregio-") + variant);
-        box.Add("QENREGIO.DLL");
-        box.Add(std::string("variants/") + variant + "/QENTHUNK.DLL");
-        EXPECT_FALSE(box.Loads("QENREGIO.DLL")) << variant;
-    }
+    ExpectLoadsOnlyBesideConformingPartners("QENREGIO.DLL", {"QENTHUNK.DLL"},
+                                            {"variants/qenthunk-no-connect16/QENTHUNK.DLL",
+                                             "variants/qenthunk-bad-checksum/QENTHUNK.DLL",
+                                             "variants/qenthunk-no-block/QENTHUNK.DLL"});
 }
 
 } // namespace

@@ -1,62 +1,43 @@
 /*
- * The router's small entry points: NPGetCaps (13), NPAddConnection (17),
- * NPGetHomeDirectory (45), NPLogoff (44) and PPGetPasswordStatus (51).
+ * The router's small entry points: NPGetCaps, NPAddConnection,
+ * NPGetHomeDirectory, NPLogoff and PPGetPasswordStatus.
  */
-#include "dialog_driver.h"
-#include "child_process.h"
-#include "inf_install.h"
 #include "provider_settings.h"
-#include "registry_values.h"
+#include "scripted_typist.h"
+#include "test_support.h"
 #include "zorn1632.h"
 
 #include <cstring>
 
 namespace {
 
-typedef DWORD (WINAPI *IndexEntry)(DWORD index);
+using RouterTest = ProviderTest;
 
-class RouterTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        SimReset();
-        ASSERT_TRUE(provider_.Loaded());
-        from_ = SimJournalCount();
-    }
-    std::vector<SimCall> ClientCalls() const { return JournalSince(from_, SimTorvek); }
-
-    Library provider_{"ZORNET32.DLL"};
-    DWORD from_ = 0;
-};
-
+/* The answers that need no client: fixed tables, and connections refused. */
 TEST_F(RouterTest, CapabilitiesAndPasswordStatusComeFromFixedTables)
 {
-    auto caps = ProviderEntries(provider_).NPGetCaps;
-    ASSERT_EQ(caps, ProviderEntries(provider_).NPGetCaps);
+    const auto caps = entries_.NPGetCaps;
     const DWORD expected[16] = {0, 0x00050001, 0x00100000, 0x00050000, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0x36, 0};
     for (DWORD index = 0; index < 16; ++index)
         EXPECT_EQ(expected[index], caps(index)) << index;
     EXPECT_EQ(0u, caps(0xFFFFFFFF));
 
-    auto status = ProviderEntries(provider_).PPGetPasswordStatus;
+    const auto status = entries_.PPGetPasswordStatus;
     const DWORD statuses[6] = {0, 1, 1, 0, 2, 0};
     for (DWORD index = 0; index < 6; ++index)
         EXPECT_EQ(statuses[index], status(index)) << index;
     EXPECT_EQ(0u, status(777));
-    EXPECT_TRUE(ClientCalls().empty());
-}
 
-TEST_F(RouterTest, ConnectionsAreRefused)
-{
-    auto add = ProviderEntries(provider_).NPAddConnection;
+    const auto add = entries_.NPAddConnection;
     EXPECT_EQ(1245u, add(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
     char text[] = "x";
     EXPECT_EQ(1245u, add(text, text, text, text, text, text, text, text));
+    EXPECT_TRUE(ClientCalls().empty());
 }
 
 TEST_F(RouterTest, TheHomeDirectoryComesFromTheClientAndFitsTheRoutersBuffer)
 {
-    auto home = ProviderEntries(provider_).NPGetHomeDirectory;
+    const auto home = entries_.NPGetHomeDirectory;
     char buffer[64];
     std::strcpy(buffer, "untouched");
     EXPECT_EQ(0u, home(buffer, nullptr));
@@ -81,7 +62,7 @@ TEST_F(RouterTest, TheHomeDirectoryComesFromTheClientAndFitsTheRoutersBuffer)
 
 TEST_F(RouterTest, LogoffForOtherReasonsReturnsAtOnce)
 {
-    auto logoff = ProviderEntries(provider_).NPLogoff;
+    const auto logoff = entries_.NPLogoff;
     const DWORD start = GetTickCount();
     EXPECT_EQ(0u, logoff(nullptr, nullptr, 2));
     EXPECT_EQ(0u, logoff(nullptr, nullptr, 3));
@@ -92,25 +73,25 @@ TEST_F(RouterTest, LogoffForOtherReasonsReturnsAtOnce)
 
 TEST_F(RouterTest, LogoffTellsTheSixteenBitSideOnlyWhenTheClientLoggedOff)
 {
-    auto logoff = ProviderEntries(provider_).NPLogoff;
+    const auto logoff = entries_.NPLogoff;
     NotifyWindow window;
     ASSERT_EQ(0u, Zorn1632RegisterWindow(window.Handle16()));
 
     /* Nobody is logged on at the client: 2201 counts as logged off. */
     const DWORD start = GetTickCount();
-    EXPECT_EQ(0u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, kLogoffReasonLogoff));
     EXPECT_GE(GetTickCount() - start, 1900u) << "waits two seconds before the client's logoff";
     EXPECT_EQ(1, window.TakePosted());
     ASSERT_EQ(1u, ClientCalls().size());
     EXPECT_EQ(SimLogoff, ClientCalls()[0].entry);
 
     SimForce(SimLogoff, 2202);
-    EXPECT_EQ(2202u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(2202u, logoff(nullptr, nullptr, kLogoffReasonLogoff));
     EXPECT_EQ(0, window.TakePosted());
 
     SimReset();
     ASSERT_EQ(0u, Zorn1632RegisterWindow(0));
-    EXPECT_EQ(0u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, kLogoffReasonLogoff));
     EXPECT_EQ(0, window.TakePosted());
     EXPECT_EQ(0, window.Sent());
 }
@@ -127,7 +108,7 @@ DWORD WINAPI RunLogon(LPVOID parameter)
     run->thread = GetCurrentThreadId();
     char user[32] = "alice", password[32] = "";
     RouterLogonInfo info = {user, password};
-    run->result = run->logon(nullptr, &info, nullptr, nullptr, 0, 2);
+    run->result = run->logon(nullptr, &info, nullptr, nullptr, 0, FlagsInteractive);
     return 0;
 }
 
@@ -140,8 +121,8 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM found)
 
 TEST_F(RouterTest, LogoffCancelsALogonDialogOpenOnAnotherThread)
 {
-    auto logoff = ProviderEntries(provider_).NPLogoff;
-    LogonOnAnotherThread run = {ProviderEntries(provider_).NPLogon, 0xFFFFFFFF, 0};
+    const auto logoff = entries_.NPLogoff;
+    LogonOnAnotherThread run = {entries_.NPLogon, 0xFFFFFFFF, 0};
     HANDLE thread = CreateThread(nullptr, 0, RunLogon, &run, 0, nullptr);
     ASSERT_NE(nullptr, thread);
 
@@ -153,14 +134,14 @@ TEST_F(RouterTest, LogoffCancelsALogonDialogOpenOnAnotherThread)
     }
     ASSERT_NE(nullptr, dialog) << "the logon dialog did not come up";
 
-    EXPECT_EQ(0u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, kLogoffReasonLogoff));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
     CloseHandle(thread);
     EXPECT_EQ(1223u, run.result) << "ended as its Cancel button does";
     EXPECT_FALSE(IsWindow(dialog));
 
     /* The dialog has gone: a second logoff sends nothing anywhere and still logs off. */
-    EXPECT_EQ(0u, logoff(nullptr, nullptr, 1));
+    EXPECT_EQ(0u, logoff(nullptr, nullptr, kLogoffReasonLogoff));
     EXPECT_EQ(2u, ClientCalls().size());
 }
 
@@ -171,16 +152,14 @@ TEST_F(RouterTest, LogoffCancelsALogonDialogOpenOnAnotherThread)
  * it, learns its network type and hands it the connection request. */
 TEST(PlatformRouter, FindsTheProviderByItsNetworkTypeAndGetsItsAnswer)
 {
-    const char kOrderKey[] = "System\\CurrentControlSet\\Control\\NetworkProvider\\Order";
     /* Listed only for this test: Wine's router loads every listed provider
      * into each process that loads it, and keeps it there. */
-    ASSERT_EQ(ERROR_SUCCESS, WriteTextValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder", "ZORNET32"));
+    ASSERT_EQ(ERROR_SUCCESS, WriteProviderOrder(kProviderName));
     std::string output;
-    const DWORD exitCode = RunProgram("\"" + ProgramFolder() + "wnet_probe.exe\"", ProgramFolder(), &output);
-    DeleteValue(HKEY_LOCAL_MACHINE, kOrderKey, "ProviderOrder");
+    const DWORD exitCode = RunProgram(ProgramCommand("wnet_probe.exe"), ProgramFolder(), &output);
+    EXPECT_EQ(ERROR_SUCCESS, WriteProviderOrder(""));
     ASSERT_EQ(0u, exitCode) << output;
-    EXPECT_NE(std::string::npos, output.find("WNetGetProviderNameA: 0 \"ZOR Networks Client\"")) << output;
-    EXPECT_NE(std::string::npos, output.find("WNetAddConnection2A: 1245")) << output;
-    EXPECT_NE(std::string::npos, output.find("stack intact: yes")) << output;
-    EXPECT_NE(std::string::npos, output.find("ZORNET32.DLL loaded: yes")) << output;
+    for (const char *says : {"WNetGetProviderNameA: 0 \"ZOR Networks Client\"", "WNetAddConnection2A: 1245",
+                             "stack intact: yes", "ZORNET32.DLL loaded: yes"})
+        EXPECT_TRUE(Contains(output, says));
 }

@@ -1,7 +1,6 @@
 #include "test_support.h"
 
-#include <algorithm>
-#include <cstring>
+#include "provider_settings.h"
 
 SharedBlockView::SharedBlockView()
 {
@@ -82,31 +81,43 @@ DWORD PointerArg(const void *pointer)
     return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(pointer));
 }
 
+::testing::AssertionResult Contains(const std::string &text, const std::string &part)
+{
+    if (text.find(part) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
+void ProviderTest::SetUp()
+{
+    SimReset();
+    ASSERT_EQ(ERROR_SUCCESS, RememberDomain("ZORDOM"));
+    ASSERT_TRUE(provider_.Loaded());
+    ASSERT_TRUE(entries_.found) << "ZORNET32.DLL lacks an entry";
+    from_ = SimJournalCount();
+}
+
+std::vector<SimCall> ProviderTest::ClientCalls(SimClientEntry entry) const
+{
+    std::vector<SimCall> calls;
+    for (const SimCall &call : ClientCalls())
+        if (call.entry == entry)
+            calls.push_back(call);
+    return calls;
+}
+
 namespace {
 
-void RemoveTree(const std::string &path)
+/* A sandbox and its files (it holds no folders; "." and ".." are not deleted). */
+void RemoveSandbox(const std::string &path)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path + "\\" + name);
-            else
-                DeleteFileA((path + "\\" + name).c_str());
-        } while (FindNextFileA(search, &found));
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        DeleteFileA((path + "\\" + found.cFileName).c_str());
+    if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
-    }
     RemoveDirectoryA(path.c_str());
-}
-
-std::string FileName(const std::string &path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -116,7 +127,7 @@ Sandbox::Sandbox(const std::string &name)
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     path_ = std::string(temp) + "zor-sandbox-" + name;
-    RemoveTree(path_);
+    RemoveSandbox(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
     Add("load_probe.exe");
     Add("SIMNET.DLL");
@@ -125,7 +136,7 @@ Sandbox::Sandbox(const std::string &name)
 
 Sandbox::~Sandbox()
 {
-    RemoveTree(path_);
+    RemoveSandbox(path_);
 }
 
 void Sandbox::Add(const std::string &relativePath)
@@ -134,13 +145,17 @@ void Sandbox::Add(const std::string &relativePath)
     for (char &c : source)
         if (c == '/')
             c = '\\';
-    const std::string target = path_ + "\\" + FileName(relativePath);
+    const std::string fileName = relativePath.substr(relativePath.find_last_of("/\\") + 1); /* npos + 1 is 0 */
+    const std::string target = path_ + "\\" + fileName;
     ASSERT_TRUE(CopyFileA(source.c_str(), target.c_str(), FALSE)) << "cannot copy " << source;
 }
 
+const std::vector<std::string> kProviderPartners = {"ZORN3216.DLL", "TORVEK.DLL", "ZORN1632.DLL"};
+
 void Sandbox::AddProviderWithPartners()
 {
-    for (const char *file : {"ZORNET32.DLL", "ZORN3216.DLL", "TORVEK.DLL", "ZORN1632.DLL"})
+    Add("ZORNET32.DLL");
+    for (const std::string &file : kProviderPartners)
         Add(file);
 }
 
@@ -152,4 +167,27 @@ DWORD Sandbox::Run(const std::string &program, const std::string &arguments, std
 DWORD Sandbox::Probe(const std::string &arguments, std::string *output) const
 {
     return Run("load_probe.exe", arguments, output);
+}
+
+void ExpectLoadsOnlyBesideConformingPartners(const std::string &library, const std::vector<std::string> &partners,
+                                             const std::vector<std::string> &variants)
+{
+    const auto expectLoad = [&](const std::string &setup, const std::string &leftOut, const std::string &variant,
+                                DWORD status) {
+        SCOPED_TRACE(library + " " + setup);
+        Sandbox box(library + "-partners");
+        box.Add(library);
+        for (const std::string &partner : partners)
+            if (partner != leftOut)
+                box.Add(partner);
+        if (!variant.empty())
+            box.Add(variant);
+        std::string output;
+        EXPECT_EQ(status, box.Probe("load " + library, &output)) << output;
+    };
+    expectLoad("beside its partners", "", "", 0);
+    for (const std::string &partner : partners)
+        expectLoad("without " + partner, partner, "", 1);
+    for (const std::string &variant : variants)
+        expectLoad("beside " + variant, "", variant, 1);
 }

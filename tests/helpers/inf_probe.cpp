@@ -21,6 +21,9 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include "provider_settings.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -192,13 +195,9 @@ void CheckNetworkClient(HINF inf)
                 Finding("Ndi DeviceID is not the model's device id " + deviceId);
             if (!helpText)
                 Finding("Ndi has no HelpText");
-            for (const char *needed : {"Ndi\\Install", "Ndi\\Remove", "DefUpper", "UpperRange", "DefLower", "LowerRange"}) {
-                bool found = false;
-                for (const std::string &name : interfaces)
-                    found = found || name == needed;
-                if (!found)
+            for (const char *needed : {"Ndi\\Install", "Ndi\\Remove", "DefUpper", "UpperRange", "DefLower", "LowerRange"})
+                if (std::find(interfaces.begin(), interfaces.end(), needed) == interfaces.end())
                     Finding(std::string("the registration section sets no ") + needed);
-            }
         }
     }
 
@@ -256,17 +255,8 @@ void CheckRegistry(HINF inf, bool installed, const std::string &section)
             (type != expectedType || std::vector<BYTE>(data, data + size) != line.data))
             Finding(name + " differs from the install file");
     }
-    HKEY key = nullptr;
-    char order[1024] = "";
-    DWORD size = sizeof(order) - 1;
-    bool present = false;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\NetworkProvider\\Order", 0,
-                      KEY_READ, &key) == ERROR_SUCCESS) {
-        present = RegQueryValueExA(key, "ProviderOrder", nullptr, nullptr, reinterpret_cast<BYTE *>(order), &size) ==
-                  ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    std::printf("ProviderOrder: %s\n", present ? order : "(none)");
+    std::string order;
+    std::printf("ProviderOrder: %s\n", ReadProviderOrder(&order) ? order.c_str() : "(none)");
 }
 
 /* The setup API's own queue callback, but a file that cannot be copied is a

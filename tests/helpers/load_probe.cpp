@@ -3,7 +3,7 @@
  * test chose:
  *   load_probe load LIBRARY             exit 0 when LIBRARY loads, 1 when it is refused
  *   load_probe dump                     load ZORNET32.DLL, print the shared block as hex
- *   load_probe logon USER PASS DOMAIN   load ZORNET32.DLL, call DomainLogon (ordinal 100)
+ *   load_probe logon USER PASS DOMAIN   load ZORNET32.DLL, call DomainLogon
  *                                       and print its status and the three strings after it
  *   load_probe write USER MS            load ZORNET32.DLL and call NPLogon (flags 0: it only
  *                                       records) for MS milliseconds with USER and password "P"+USER
@@ -31,31 +31,35 @@
 namespace {
 
 
-int Load(const char *name)
+/* A library loaded, or null after saying why not. */
+HMODULE Loaded(const char *name)
 {
     HMODULE library = LoadLibraryA(name);
-    if (library == nullptr) {
+    if (library == nullptr)
         std::printf("refused %lu\n", GetLastError());
+    return library;
+}
+
+int Load(const char *name)
+{
+    if (Loaded(name) == nullptr)
         return 1;
-    }
     std::printf("loaded\n");
     return 0;
 }
 
 int Dump()
 {
-    if (LoadLibraryA("ZORNET32.DLL") == nullptr) {
-        std::printf("refused %lu\n", GetLastError());
+    if (Loaded("ZORNET32.DLL") == nullptr)
         return 1;
-    }
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, "ZORNET32SM");
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedRecordName);
     const BYTE *block = mapping ? static_cast<const BYTE *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))
                                 : nullptr;
     if (block == nullptr) {
         std::printf("no block\n");
         return 2;
     }
-    for (int i = 0; i < 1024; ++i)
+    for (DWORD i = 0; i < kSharedRecordSize; ++i)
         std::printf("%02X", block[i]);
     std::printf("\n");
     return 0;
@@ -63,11 +67,9 @@ int Dump()
 
 int Logon(const char *user, const char *password, const char *domain)
 {
-    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
-    if (provider == nullptr) {
-        std::printf("refused %lu\n", GetLastError());
+    HMODULE provider = Loaded("ZORNET32.DLL");
+    if (provider == nullptr)
         return 1;
-    }
     auto logon = ProviderEntries(provider).DomainLogon;
     char userBuffer[100], passwordBuffer[64], domainBuffer[64];
     lstrcpynA(userBuffer, user, sizeof(userBuffer));
@@ -81,7 +83,7 @@ int Logon(const char *user, const char *password, const char *domain)
 
 int Write(const char *user, DWORD milliseconds)
 {
-    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
+    HMODULE provider = Loaded("ZORNET32.DLL");
     if (provider == nullptr)
         return 1;
     auto logon = ProviderEntries(provider).NPLogon;
@@ -97,7 +99,7 @@ int Write(const char *user, DWORD milliseconds)
 
 int Read(DWORD milliseconds)
 {
-    HMODULE provider = LoadLibraryA("ZORNET32.DLL");
+    HMODULE provider = Loaded("ZORNET32.DLL");
     if (provider == nullptr)
         return 1;
     auto fetch = ProviderEntries(provider).QENGetUseridPassword;
@@ -135,10 +137,8 @@ int HoldLock(DWORD milliseconds, bool midWrite)
 
 int CallUp(const char *user, int count)
 {
-    if (LoadLibraryA("ZORNET32.DLL") == nullptr) {
-        std::printf("refused %lu\n", GetLastError());
+    if (Loaded("ZORNET32.DLL") == nullptr)
         return 1;
-    }
     for (int i = 0; i < count; ++i) {
         char fetchedUser[100] = "", password[20] = "", newPassword[20] = "";
         const DWORD status = Zorn1632FetchCredentials(fetchedUser, password, newPassword);

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "loaded_library.h"
+#include "provider_settings.h"
 
 namespace {
 
@@ -23,18 +24,13 @@ int SilentLogon(HMODULE provider, const char *user, const char *password, const 
     std::printf("ZORNET32.DLL loaded from: %s\n", path);
 
     /* The provider logs on silently with the domain it remembers. */
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
-        std::printf("the provider's key is missing\n");
+    if (RememberDomain(domain) != ERROR_SUCCESS) {
+        std::printf("the domain cannot be remembered\n");
         return 1;
     }
-    RegSetValueExA(key, "AuthenticatingAgent", 0, REG_SZ, reinterpret_cast<const BYTE *>(domain),
-                   static_cast<DWORD>(std::strlen(domain) + 1));
-    RegCloseKey(key);
-
     auto logon = ProviderEntries(provider).NPLogon;
     if (logon == nullptr) {
-        std::printf("NPLogon (ordinal 43) is missing\n");
+        std::printf("NPLogon is missing\n");
         return 1;
     }
     char userBuffer[256] = "", passwordBuffer[256] = "";
