@@ -2,21 +2,6 @@
 
 #include "provider_settings.h"
 
-SharedBlockView::SharedBlockView()
-{
-    mapping_ = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSharedRecordName);
-    if (mapping_ != nullptr)
-        record_ = static_cast<SharedLogonRecord *>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0));
-}
-
-SharedBlockView::~SharedBlockView()
-{
-    if (record_ != nullptr)
-        UnmapViewOfFile(record_);
-    if (mapping_ != nullptr)
-        CloseHandle(mapping_);
-}
-
 NotifyWindow::NotifyWindow()
 {
     static const char kClass[] = "ZorTestNotifyWindow";

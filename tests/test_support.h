@@ -17,6 +17,7 @@
 #include "child_process.h"
 #include "flat_thunk.h"
 #include "loaded_library.h"
+#include "shared_block_view.h"
 #include "shared_logon_record.h"
 #include "simnet.h"
 
@@ -65,23 +66,6 @@ protected:
     LoadedLibrary provider_{"ZORNET32.DLL"};
     const ProviderEntries entries_{provider_};
     DWORD from_ = 0;
-};
-
-/* The shared logon block, opened by name as any other process would. */
-class SharedBlockView {
-public:
-    SharedBlockView();
-    ~SharedBlockView();
-    SharedBlockView(const SharedBlockView &) = delete;
-    SharedBlockView &operator=(const SharedBlockView &) = delete;
-
-    bool Open() const { return record_ != nullptr; }
-    SharedLogonRecord *operator->() const { return record_; }
-    const BYTE *Bytes() const { return reinterpret_cast<const BYTE *>(record_); }
-
-private:
-    HANDLE mapping_ = nullptr;
-    SharedLogonRecord *record_ = nullptr;
 };
 
 /* A real top-level window of the test that counts message 3000. */

@@ -21,7 +21,7 @@
 #include <windows.h>
 
 #include "loaded_library.h"
-#include "shared_logon_record.h"
+#include "shared_block_view.h"
 #include "zorn1632.h"
 
 #include <cstdio>
@@ -52,15 +52,13 @@ int Dump()
 {
     if (Loaded("ZORNET32.DLL") == nullptr)
         return 1;
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSharedRecordName);
-    const BYTE *block = mapping ? static_cast<const BYTE *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))
-                                : nullptr;
-    if (block == nullptr) {
+    const SharedBlockView block;
+    if (!block.Open()) {
         std::printf("no block\n");
         return 2;
     }
     for (DWORD i = 0; i < kSharedRecordSize; ++i)
-        std::printf("%02X", block[i]);
+        std::printf("%02X", block.Bytes()[i]);
     std::printf("\n");
     return 0;
 }
@@ -121,13 +119,10 @@ int HoldLock(DWORD milliseconds, bool midWrite)
     if (lock == nullptr || WaitForSingleObject(lock, 10000) != WAIT_OBJECT_0)
         return 1;
     if (midWrite) {
-        HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSharedRecordName);
-        auto *record = mapping != nullptr
-                           ? static_cast<SharedLogonRecord *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0))
-                           : nullptr;
-        if (record == nullptr)
+        const SharedBlockView block;
+        if (!block.Open())
             return 1;
-        InterlockedIncrement(&record->fieldsSequence);
+        InterlockedIncrement(&block->fieldsSequence);
     }
     std::printf("held\n");
     std::fflush(stdout);

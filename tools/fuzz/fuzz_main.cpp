@@ -21,7 +21,7 @@
 #include "child_process.h"
 #include "loaded_library.h"
 #include "scratch_key.h"
-#include "shared_logon_record.h"
+#include "shared_block_view.h"
 
 #include <windows.h>
 
@@ -138,9 +138,8 @@ int Batch(unsigned seed, DWORD count)
     }
     const RegistryServiceEntries service(LoadLibraryA("QENREGIO.DLL"));
     const ProviderEntries provider(LoadLibraryA("ZORNET32.DLL"));
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSharedRecordName);
-    auto *record = mapping ? static_cast<SharedLogonRecord *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0))
-                           : nullptr;
+    const SharedBlockView block;
+    SharedLogonRecord *record = block.Record();
     if (!service.found || !provider.found || record == nullptr) {
         std::printf("the registry service, the provider or one of their entries is missing\n");
         return 3;
@@ -194,8 +193,6 @@ int Batch(unsigned seed, DWORD count)
     std::memset(record, 0, offsetof(SharedLogonRecord, notifyWindow));
     DeleteSubkeys(kLogonKey);
     logon.Restore();
-    UnmapViewOfFile(record);
-    CloseHandle(mapping);
     return 0;
 }
 
