@@ -5,6 +5,7 @@
  * this process; it fetches the credentials and reads its settings through
  * QENTHUNK, and writes what it got to its journal.
  */
+#include "router_logon.h"
 #include "agent_process.h"
 #include "provider_settings.h"
 #include "registry_values.h"
@@ -53,9 +54,8 @@ protected:
     /* Alice logs on silently, as the router logs her on. */
     static DWORD SilentLogon(const LoadedLibrary &provider)
     {
-        char user[] = "alice", password[] = "secret";
-        RouterLogonInfo logon = {user, password};
-        return ProviderEntries(provider).NPLogon(nullptr, &logon, nullptr, nullptr, 0, FlagsSilent);
+        LogonBuffers alice = {"alice", "secret"};
+        return RouterLogon(ProviderEntries(provider).NPLogon, &alice, FlagsSilent);
     }
 };
 

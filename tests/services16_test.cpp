@@ -3,6 +3,7 @@
  * entries and the exports QENMirevola and QENGetUseridPassword. Each test
  * writes the shared block's fields it reads.
  */
+#include "router_logon.h"
 #include "test_support.h"
 #include "zorn1632.h"
 
@@ -35,9 +36,8 @@ TEST_F(ServicesTest, TheSixteenBitSideFetchesTheCredentialsWhenTold)
 {
     HWND listener = Zorn1632Listen();
     ASSERT_NE(nullptr, listener);
-    char user[32] = "alice", password[32] = "secret";
-    RouterLogonInfo info = {user, password};
-    EXPECT_EQ(0u, entries_.NPLogon(nullptr, &info, nullptr, nullptr, 0, FlagsSilent));
+    LogonBuffers alice = {"alice", "secret"};
+    EXPECT_EQ(0u, RouterLogon(entries_.NPLogon, &alice, FlagsSilent));
 
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
@@ -50,7 +50,7 @@ TEST_F(ServicesTest, TheSixteenBitSideFetchesTheCredentialsWhenTold)
 
     /* After a password change the new password is there too. */
     char newPassword[32] = "fresh1", oldPassword[32] = "secret";
-    RouterLogonInfo newLogon = {user, newPassword}, previous = {user, oldPassword};
+    RouterLogonInfo newLogon = {alice.user, newPassword}, previous = {alice.user, oldPassword};
     EXPECT_EQ(0u, entries_.PPChangePassword(&newLogon, &previous, ActionChangeQuietly));
     EXPECT_EQ(0u, entries_.QENGetUseridPassword(fetchedUser, fetchedPassword, fetchedNew));
     EXPECT_STREQ("FRESH1", fetchedNew);

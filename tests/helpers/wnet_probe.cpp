@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "router_logon.h"
 #include "loaded_library.h"
 #include "provider_settings.h"
 
@@ -33,11 +34,10 @@ int SilentLogon(HMODULE provider, const char *user, const char *password, const 
         std::printf("NPLogon is missing\n");
         return 1;
     }
-    char userBuffer[256] = "", passwordBuffer[256] = "";
-    lstrcpynA(userBuffer, user, sizeof(userBuffer));
-    lstrcpynA(passwordBuffer, password, sizeof(passwordBuffer));
-    RouterLogonInfo info = {userBuffer, passwordBuffer};
-    std::printf("NPLogon: %lu\n", logon(nullptr, &info, nullptr, nullptr, 0, FlagsSilent));
+    LogonBuffers buffers;
+    lstrcpynA(buffers.user, user, sizeof(buffers.user));
+    lstrcpynA(buffers.password, password, sizeof(buffers.password));
+    std::printf("NPLogon: %lu\n", RouterLogon(logon, &buffers, FlagsSilent));
     return 0;
 }
 

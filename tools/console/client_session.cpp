@@ -6,12 +6,6 @@
 
 #include <cstdio>
 
-DWORD RouterLogon(decltype(&NPLogon) logon, LogonBuffers *buffers, DWORD flags)
-{
-    RouterLogonInfo info = {buffers->user, buffers->password};
-    return logon(nullptr, &info, nullptr, nullptr, 0, flags);
-}
-
 DWORD ReadConnections(std::vector<Connection> *connections)
 {
     /* Zeroed, and one byte more than the table: the service writes no count,

@@ -1,24 +1,15 @@
 /*
- * What the router console, the demo and the screenshots do alike: a logon
- * through the router's entry, the connection table read as the 16-bit side
- * reads it, and ZORAGENT.EXE run with its journal printed as it grows.
+ * What the router console, the demo and the screenshots do alike (with the
+ * kit's RouterLogon): the connection table read as the 16-bit side reads it, and ZORAGENT.EXE run with its journal printed as it grows.
  */
 #pragma once
 
 #include "agent_process.h"
 #include "loaded_library.h"
+#include "router_logon.h"
 
 #include <string>
 #include <vector>
-
-/* The router's buffers of one logon, larger than anything the provider writes back. */
-struct LogonBuffers {
-    char user[256] = "";
-    char password[256] = "";
-};
-
-/* NPLogon as the router calls it: no owner window, previous logon or script. */
-DWORD RouterLogon(decltype(&NPLogon) logon, LogonBuffers *buffers, DWORD flags);
 
 /* A persistent connection: the local device (F:, LPT1:) and the remote path. */
 struct Connection {
