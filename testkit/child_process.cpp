@@ -29,20 +29,29 @@ ChildProcess::~ChildProcess()
         Kill();
     if (process_ != nullptr)
         CloseHandle(process_);
-    if (output_pipe_ != nullptr)
-        CloseHandle(output_pipe_);
+    if (pipe_ != nullptr)
+        CloseHandle(pipe_);
 }
 
 bool ChildProcess::Start(const std::string &commandLine, const std::string &folder, bool collectOutput)
 {
+    /* One child at a time: a child that has ended gives up its handles. */
+    if (Running())
+        return false;
+    if (process_ != nullptr)
+        CloseHandle(process_);
+    if (pipe_ != nullptr)
+        CloseHandle(pipe_);
+    process_ = pipe_ = nullptr;
+    output_.clear();
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     HANDLE writeEnd = nullptr;
     if (collectOutput) {
         SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        if (!CreatePipe(&output_pipe_, &writeEnd, &inherit, 0))
+        if (!CreatePipe(&pipe_, &writeEnd, &inherit, 0))
             return false;
-        SetHandleInformation(output_pipe_, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(pipe_, HANDLE_FLAG_INHERIT, 0);
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
         startup.hStdOutput = writeEnd;
@@ -67,11 +76,11 @@ bool ChildProcess::Start(const std::string &commandLine, const std::string &fold
 void ChildProcess::Collect()
 {
     DWORD available = 0;
-    while (output_pipe_ != nullptr && PeekNamedPipe(output_pipe_, nullptr, 0, nullptr, &available, nullptr) &&
+    while (pipe_ != nullptr && PeekNamedPipe(pipe_, nullptr, 0, nullptr, &available, nullptr) &&
            available > 0) {
         char buffer[512];
         DWORD got = 0;
-        if (!ReadFile(output_pipe_, buffer, std::min<DWORD>(available, sizeof(buffer)), &got, nullptr) || got == 0)
+        if (!ReadFile(pipe_, buffer, std::min<DWORD>(available, sizeof(buffer)), &got, nullptr) || got == 0)
             return;
         output_.append(buffer, got);
     }

@@ -28,7 +28,8 @@ public:
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     /* Starts it in folder (the current one when empty); with collectOutput its
-     * output goes to a pipe that Wait and Output read. False when it cannot start. */
+     * output goes to a pipe that Wait and Output read. False when it cannot
+     * start, or while the child of an earlier Start is still running. */
     bool Start(const std::string &commandLine, const std::string &folder = "", bool collectOutput = false);
     /* Waits at most timeoutMs for it to end, collecting its output meanwhile.
      * True, with its exit code, when it ended; false when the time was up
@@ -44,7 +45,7 @@ public:
 private:
     void Collect();
     HANDLE process_ = nullptr;
-    HANDLE output_pipe_ = nullptr;
+    HANDLE pipe_ = nullptr;
     std::string output_;
 };
 

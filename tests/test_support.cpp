@@ -43,20 +43,12 @@ int NotifyWindow::TakePosted()
     return count;
 }
 
-std::vector<SimCall> JournalSince(DWORD from)
+std::vector<SimCall> JournalSince(DWORD from, DWORD source, LONG entry)
 {
     std::vector<SimCall> calls;
     SimCall call;
     for (DWORD i = from; SimJournalEntry(i, &call); ++i)
-        calls.push_back(call);
-    return calls;
-}
-
-std::vector<SimCall> JournalSince(DWORD from, SimSource source)
-{
-    std::vector<SimCall> calls;
-    for (const SimCall &call : JournalSince(from))
-        if (call.source == static_cast<DWORD>(source))
+        if ((source == kAnySource || call.source == source) && (entry == kAnyEntry || call.entry == entry))
             calls.push_back(call);
     return calls;
 }
@@ -80,15 +72,6 @@ void ProviderTest::SetUp()
     ASSERT_TRUE(provider_.Loaded());
     ASSERT_TRUE(entries_.found) << "ZORNET32.DLL lacks an entry";
     from_ = SimJournalCount();
-}
-
-std::vector<SimCall> ProviderTest::ClientCalls(SimClientEntry entry) const
-{
-    std::vector<SimCall> calls;
-    for (const SimCall &call : ClientCalls())
-        if (call.entry == entry)
-            calls.push_back(call);
-    return calls;
 }
 
 namespace {

@@ -1,8 +1,8 @@
 /*
  * What the tests share and no tool needs: the provider loaded as the router
- * loads it for a test, a view of the shared logon block as another process
- * sees it, a real window that counts the logon notification, the simulated
- * network's journal, and folders holding only the libraries a test chooses.
+ * loads it for a test, a thunk block's check, a real window that counts the
+ * logon notification, the simulated network's journal, and folders holding
+ * only the libraries a test chooses.
  */
 #pragma once
 
@@ -21,9 +21,11 @@
 #include "shared_logon_record.h"
 #include "simnet.h"
 
-/* The calls the stand-ins received since index from; only one source's when given. */
-std::vector<SimCall> JournalSince(DWORD from);
-std::vector<SimCall> JournalSince(DWORD from, SimSource source);
+/* The calls the stand-ins received since index from; only one source's, and
+ * of those only one entry's, when given. */
+constexpr DWORD kAnySource = 0;
+constexpr LONG kAnyEntry = -1;
+std::vector<SimCall> JournalSince(DWORD from, DWORD source = kAnySource, LONG entry = kAnyEntry);
 
 DWORD PointerArg(const void *pointer);
 
@@ -58,8 +60,7 @@ protected:
     void SetUp() override;
     /* The calls the client (TORVEK: all, or one entry's) and the domain
      * validation (MSNET32) received since the test started or RestartJournal. */
-    std::vector<SimCall> ClientCalls() const { return JournalSince(from_, SimTorvek); }
-    std::vector<SimCall> ClientCalls(SimClientEntry entry) const;
+    std::vector<SimCall> ClientCalls(LONG entry = kAnyEntry) const { return JournalSince(from_, SimTorvek, entry); }
     std::vector<SimCall> Validations() const { return JournalSince(from_, SimMsnet32); }
     void RestartJournal() { from_ = SimJournalCount(); }
 

@@ -50,6 +50,7 @@ TEST(ChildProcess, OneStillRunningShowsItsOutputAndIsEndedWhenItsOwnerGoes)
             EXPECT_FALSE(child.Wait(100));
         EXPECT_NE(std::string::npos, child.Output().find("hanging")) << child.Output();
         EXPECT_TRUE(child.Running());
+        EXPECT_FALSE(child.Start(ProgramCommand(kSelf, "--child-exit 0"), ProgramFolder())) << "one child at a time";
         ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), child.Process(), GetCurrentProcess(), &process,
                                     SYNCHRONIZE, FALSE, 0));
     }
