@@ -68,7 +68,9 @@ constexpr char kProviderName[] = "ZORNET32";
 constexpr char kProviderKey[] = "System\\CurrentControlSet\\Services\\ZORNET32\\NetworkProvider";
 constexpr char kRememberedDomainValue[] = "AuthenticatingAgent";
 
-/* The machine's policy-update settings that NPGetPolicyPath reads. */
+/* The machine's policy-update settings that NPGetPolicyPath reads. The value
+ * names stay plain literals where the provider compares them (pointers to
+ * them, not arrays): its file keeps the layout it has always had. */
 constexpr char kUpdateKey[] = "System\\CurrentControlSet\\Control\\Update";
 constexpr const char *kUpdateModeValue = "UpdateMode";
 constexpr const char *kUseDefaultLocationValue = "UseDefaultNetLocation";

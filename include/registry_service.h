@@ -24,7 +24,7 @@ enum CatalogueItem : int {
     ItemLmLogon = 6,
     ItemPersistentConnections = 7,
     ItemComputerName = 8,
-    ItemMsnp32Provider = 9,
+    ItemMsnp32Provider = 9,        /* set and deleted only: a read of it is a bad request */
 };
 
 enum RegistryOperation : int {

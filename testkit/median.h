@@ -14,9 +14,3 @@ inline double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
-
-template <size_t N>
-inline double Median(const double (&values)[N])
-{
-    return Median(std::vector<double>(values, values + N));
-}
