@@ -3,9 +3,8 @@
  * cannot write itself: Windows 95's router reads one named value per provider
  * (the INF adds and deletes its own), but NT-style routers, Wine's among them,
  * read one comma-separated ProviderOrder text that other providers share.
- * The setup API calls DllRegisterServer from the INF's RegisterDlls and
- * DllUnregisterServer from its UnregisterDlls; Windows 95's setup knows
- * neither directive, and its INF sections do not name them.
+ * ZORSETUP's DllRegisterServer and DllUnregisterServer (setup_main.cpp) run
+ * these from the INF's NT-style sections.
  *
  * Guaranteed: the other providers' entries are never dropped, reordered or
  * respelled. Install appends ZORNET32 once (never twice); uninstall takes out
@@ -20,6 +19,7 @@
 
 #include "network_provider.h"
 #include "registry_key.h"
+#include "setup_steps.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ void RemoveIfOnlyOurs(const char *path, const char *ourValue, const char *ourSub
 
 } // namespace
 
-extern "C" HRESULT WINAPI DllRegisterServer()
+HRESULT AddToProviderOrder()
 {
     RegistryKey key;
     LONG status = key.Create(HKEY_LOCAL_MACHINE, kProviderOrderKey);
@@ -157,7 +157,7 @@ extern "C" HRESULT WINAPI DllRegisterServer()
     return Failure(WriteOrder(key, order, length + 1 + kProviderLength));
 }
 
-extern "C" HRESULT WINAPI DllUnregisterServer()
+HRESULT RemoveFromProviderOrder()
 {
     {
         RegistryKey key;
@@ -195,9 +195,4 @@ extern "C" HRESULT WINAPI DllUnregisterServer()
     RemoveIfOnlyOurs(kNetworkProviderKey, nullptr, nullptr);
     RemoveIfOnlyOurs(kPasswordProvidersKey, nullptr, kProviderName);
     return S_OK;
-}
-
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
-{
-    return TRUE;
 }

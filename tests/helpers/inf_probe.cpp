@@ -14,7 +14,9 @@
  *                             none of them is left
  *   inf_probe run FILE SECTION
  *                             runs SECTION, exactly that one, as Windows 95's
- *                             setup runs it (files from the INF's folder)
+ *                             setup runs it (files from the INF's folder);
+ *                             prints "kept the newer FILE" for each file
+ *                             newer than the disk's that it kept
  * installed and removed print the NT-style ProviderOrder as
  * "ProviderOrder: TEXT", or "ProviderOrder: (none)" when there is no such value.
  */
@@ -259,21 +261,68 @@ void CheckRegistry(HINF inf, bool installed, const std::string &section)
     std::printf("ProviderOrder: %s\n", ReadProviderOrder(&order) ? order.c_str() : "(none)");
 }
 
-/* The setup API's own queue callback, but a file that cannot be copied is a
- * finding: Windows 95's setup would stop and ask for the disk. */
-UINT CALLBACK CopyErrorIsFinding(void *context, UINT notification, UINT_PTR param1, UINT_PTR param2)
+/* The flags (the fourth field) of the line of a section's CopyFiles lists
+ * that copies file; -1 when no line does. */
+int CopyFlags(HINF inf, const std::string &section, const std::string &file)
 {
-    if (notification != SPFILENOTIFY_COPYERROR)
-        return SetupDefaultQueueCallbackA(context, notification, param1, param2);
-    const auto *paths = reinterpret_cast<const FILEPATHS_A *>(param1);
-    Finding(std::string("cannot copy ") + paths->Source + " to " + paths->Target + ": error " +
-            std::to_string(paths->Win32Error));
-    return FILEOP_SKIP;
+    for (const std::string &list : Named(inf, section, "CopyFiles")) {
+        INFCONTEXT line;
+        for (BOOL ok = SetupFindFirstLineA(inf, list.c_str(), nullptr, &line); ok; ok = SetupFindNextLine(&line, &line)) {
+            INT flags = 0;
+            if (lstrcmpiA(Field(&line, 1).c_str(), file.c_str()) == 0)
+                return SetupGetIntField(&line, 4, &flags) ? flags : 0;
+        }
+    }
+    return -1;
+}
+
+std::string Narrow(const wchar_t *text)
+{
+    char narrow[MAX_PATH * 2] = "";
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    return narrow;
+}
+
+struct SectionRun {
+    HINF inf;
+    std::string section;
+    void *queueContext; /* the setup API's own callback's */
+};
+
+/* Windows 95's setup keeps an installed file newer than the disk's without
+ * asking only when its copy line says so. */
+constexpr int kNoVersionDialog = 0x20; /* COPYFLG_NO_VERSION_DIALOG */
+
+/* The setup API's own queue callback, but as Windows 95's setup would see the
+ * run: a file that cannot be copied is a finding (it would stop and ask for
+ * the disk), and so is an installed file newer than the disk's whose copy
+ * line does not ask to keep it silently (it would ask the user). The newer
+ * file is kept either way. */
+UINT CALLBACK AsWindows95Sees(void *context, UINT notification, UINT_PTR param1, UINT_PTR param2)
+{
+    const auto *run = static_cast<const SectionRun *>(context);
+    const auto *paths = reinterpret_cast<const FILEPATHS_W *>(param1);
+    if (notification == SPFILENOTIFY_COPYERROR) {
+        Finding("cannot copy " + Narrow(paths->Source) + " to " + Narrow(paths->Target) + ": error " +
+                std::to_string(paths->Win32Error));
+        return FILEOP_SKIP;
+    }
+    if (notification == SPFILENOTIFY_TARGETNEWER) {
+        const std::string target = Narrow(paths->Target);
+        const std::string file = target.substr(target.find_last_of('\\') + 1);
+        const int flags = CopyFlags(run->inf, run->section, file);
+        if (flags < 0 || (flags & kNoVersionDialog) == 0)
+            Finding("Windows 95's setup would ask whether to keep the newer " + target);
+        std::printf("kept the newer %s\n", target.c_str());
+        return FALSE;
+    }
+    return SetupDefaultQueueCallbackW(run->queueContext, notification, param1, param2);
 }
 
 /* Runs one section under exactly its name, as Windows 95's setup runs it: its
- * files, registry and INI entries, but none of what only the NT-style setup
- * API knows (RegisterDlls, UnregisterDlls, ProfileItems, BitReg, CopyINF). */
+ * files (an installed file newer than the disk's kept), registry and INI
+ * entries, but none of what only the NT-style setup API knows (RegisterDlls,
+ * UnregisterDlls, ProfileItems, BitReg, CopyINF). */
 void RunSection(HINF inf, const std::string &section)
 {
     if (!HasSection(inf, section)) {
@@ -282,11 +331,13 @@ void RunSection(HINF inf, const std::string &section)
     }
     constexpr UINT kWindows95 =
         SPINST_ALL & ~(SPINST_REGSVR | SPINST_UNREGSVR | SPINST_PROFILEITEMS | SPINST_BITREG | SPINST_COPYINF);
-    void *context = SetupInitDefaultQueueCallback(nullptr);
-    if (!SetupInstallFromInfSectionA(nullptr, inf, section.c_str(), kWindows95, nullptr, nullptr, SP_COPY_NEWER,
-                                     CopyErrorIsFinding, context, nullptr, nullptr))
-        Finding("SetupInstallFromInfSectionA [" + section + "]: error " + std::to_string(GetLastError()));
-    SetupTermDefaultQueueCallback(context);
+    SectionRun run{inf, section, SetupInitDefaultQueueCallback(nullptr)};
+    wchar_t name[256];
+    MultiByteToWideChar(CP_ACP, 0, section.c_str(), -1, name, 256);
+    if (!SetupInstallFromInfSectionW(nullptr, inf, name, kWindows95, nullptr, nullptr, SP_COPY_NEWER,
+                                     AsWindows95Sees, &run, nullptr, nullptr))
+        Finding("SetupInstallFromInfSectionW [" + section + "]: error " + std::to_string(GetLastError()));
+    SetupTermDefaultQueueCallback(run.queueContext);
 }
 
 } // namespace

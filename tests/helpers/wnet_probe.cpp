@@ -4,7 +4,9 @@
  * connection, and says whether the provider was loaded into it to answer.
  * With --logon USER PASSWORD DOMAIN it then logs USER on silently through the
  * provider the router loaded, as the router's logon does, and says where that
- * provider was loaded from.
+ * provider was loaded from. With --after FILE last, it first keeps the
+ * provider loaded, as the router of a running machine does, until FILE
+ * exists (say, an install ran meanwhile), and logs on only then.
  */
 #include <windows.h>
 #include <winnetwk.h>
@@ -64,7 +66,19 @@ int main(int argc, char **argv)
     HMODULE provider = GetModuleHandleA("ZORNET32.DLL");
     std::printf("ZORNET32.DLL loaded: %s\n", provider != nullptr ? "yes" : "no");
 
-    if (argc == 5 && std::strcmp(argv[1], "--logon") == 0 && provider != nullptr)
+    const bool logon = (argc == 5 || argc == 7) && std::strcmp(argv[1], "--logon") == 0;
+    if (logon && argc == 7 && std::strcmp(argv[5], "--after") == 0) {
+        std::printf("holding ZORNET32.DLL until %s exists\n", argv[6]);
+        std::fflush(stdout);
+        for (int waited = 0; GetFileAttributesA(argv[6]) == INVALID_FILE_ATTRIBUTES; waited += 100) {
+            if (waited >= 300000) {
+                std::printf("%s never came\n", argv[6]);
+                return 1;
+            }
+            Sleep(100);
+        }
+    }
+    if (logon && provider != nullptr)
         return SilentLogon(provider, argv[2], argv[3], argv[4]);
     return 0;
 }

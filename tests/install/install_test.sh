@@ -45,10 +45,41 @@ setup() {
     ZOR_WINEPREFIX=$template "$scripts/wine-prefix.sh" stop "$build"
   fi
   rm -rf "$probe" && mkdir -p "$probe"
-  for f in wnet_probe.exe inf_probe.exe help_probe.exe zornet32_help_topics.txt \
+  for f in wnet_probe.exe inf_probe.exe help_probe.exe router_console.exe zornet32_help_topics.txt \
            TORVEK.DLL ZORN1632.DLL QENTHUNK.DLL MSNET32.DLL SIMNET.DLL simnet.ini; do
     cp "$bin/$f" "$probe/" || return 1
   done
+  make_disks || newer_problem="no disk of the next version: $newer_problem"
+}
+
+# The disk as built, and a disk of the next version made from it: the same
+# files, each DLL's fixed info restamped one version up, as the setup reads
+# it. The help file and the INF carry no version and stay as they are.
+disk=$work/disk
+newer=$work/disk-newer
+newer_problem=""
+disk_files=(ZORNET.INF ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL ZORSETUP.DLL ZORNET32.HLP)
+make_disks() {
+  local version next f
+  rm -rf "$disk" "$newer" && mkdir -p "$disk" "$newer" || return 1
+  for f in "${disk_files[@]}"; do cp "$bin/$f" "$disk/" || return 1; done
+  version=$(sed -n 's/^#define ZOR_VERSION_TEXT "\(.*\)"$/\1/p' "$build/include/product_version.h")
+  next=$(awk -F. '{ print $1 "." $2 "." $3 "." $4 + 1 }' <<<"$version")
+  for f in "${disk_files[@]}"; do
+    case $f in
+      *.DLL) newer_problem=$(python3 "$scripts/../tests/install/restamp_version.py" "$disk/$f" "$newer/$f" "$next" 2>&1) ||
+               return 1 ;;
+      *) cp "$disk/$f" "$newer/" || return 1 ;;
+    esac
+  done
+}
+
+# The cases that install the next version fail at once without its disk.
+have_newer() {
+  case_name=${FUNCNAME[1]#case_}
+  [ -z "$newer_problem" ] && return 0
+  fail "$newer_problem"
+  return 1
 }
 
 # A copy of a prefix: its files linked (Wine replaces files, never writes into
@@ -73,14 +104,15 @@ end_prefix() {
 
 wine_in_probe() { (cd "$probe" && timeout 120 wine "$@" 2>/dev/null | tr -d '\r'; exit "${PIPESTATUS[0]}"); }
 
-inf=$(windows_path "$bin/ZORNET.INF")
+inf=$(windows_path "$disk/ZORNET.INF")
 
-setup_api() { # SECTION
-  timeout 120 wine rundll32 setupapi.dll,InstallHinfSection "$1" 132 "$inf" >/dev/null 2>&1 </dev/null
+setup_api() { # SECTION [DISK]
+  timeout 120 wine rundll32 setupapi.dll,InstallHinfSection "$1" 132 "$(windows_path "${2:-$disk}/ZORNET.INF")" \
+    >/dev/null 2>&1 </dev/null
 }
 
-install() { setup_api DefaultInstall || fail "InstallHinfSection DefaultInstall: exit status $?"; }
-uninstall() { setup_api DefaultUninstall || fail "InstallHinfSection DefaultUninstall: exit status $?"; }
+install() { setup_api DefaultInstall "$@" || fail "InstallHinfSection DefaultInstall: exit status $?"; }
+uninstall() { setup_api DefaultUninstall "$@" || fail "InstallHinfSection DefaultUninstall: exit status $?"; }
 
 registry_export() { # FILE: the whole registry as text, without what Wine changes itself
   rm -f "$1.raw"
@@ -107,15 +139,17 @@ expect_same() { # WHAT BEFORE AFTER
   fi
 }
 
-# The files where they belong, each as build/bin has it; the registry as the
-# AddReg of the install section (DefaultInstall unless named) writes it.
-expect_installed() { # [SECTION]
+# The files where they belong, each as the disk (the built one unless named)
+# has it; the registry as the AddReg of the install section (DefaultInstall
+# unless named) writes it.
+expect_installed() { # [SECTION] [DISK]
+  local from=${2:-$disk}
   for dll in ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL; do
-    cmp -s "$bin/$dll" "$WINEPREFIX/$system/$dll" || fail "$dll is not in the system folder"
+    cmp -s "$from/$dll" "$WINEPREFIX/$system/$dll" || fail "$dll of ${from##*/} is not in the system folder"
   done
-  cmp -s "$bin/ZORNET32.HLP" "$WINEPREFIX/$windows/ZORNET32.HLP" || fail "ZORNET32.HLP is not in the Windows folder"
+  cmp -s "$from/ZORNET32.HLP" "$WINEPREFIX/$windows/ZORNET32.HLP" || fail "ZORNET32.HLP is not in the Windows folder"
   [ ! -e "$WINEPREFIX/$system/ZORSETUP.DLL" ] || fail "ZORSETUP.DLL was copied into the system folder"
-  out=$(wine_in_probe inf_probe.exe installed "$inf" ${1:+"$1"}) ||
+  out=$(wine_in_probe inf_probe.exe installed "$(windows_path "$from/ZORNET.INF")" ${1:+"$1"}) ||
     fail "the registry is not as the install file writes it: $out"
   order=$(sed -n 's/^ProviderOrder: //p' <<<"$out")
 }
@@ -253,6 +287,187 @@ case_windows95() {
   end_prefix
 }
 
+# What a user and an administrator set on an installed client, each through
+# the installed DLLs as the client sets it: a logon that remembers its domain,
+# two persistent connections through QENREGIO, the policy settings, and
+# another provider after this one in the router's order (NT-style: the
+# ProviderOrder text; Windows 95: a value of its own in the Order key).
+order_key='HKLM\System\CurrentControlSet\Control\NetworkProvider\Order'
+set_state() { # nt|windows95
+  local out kind=$1
+  out=$(wine_in_probe router_console.exe logon --domain ZORDOM --user alice --password secret) ||
+    fail "the logon that remembers its domain failed: $(tr '\n' ';' <<<"$out")"
+  for connection in 'F: \\ZORSRV1\DOCS' 'G: \\ZORSRV1\TOOLS'; do
+    set -- $connection
+    out=$(wine_in_probe router_console.exe registry set connections "$1" "$2" --user alice) ||
+      fail "the persistent connection $1 was not stored: $(tr '\n' ';' <<<"$out")"
+  done
+  out=$(wine_in_probe router_console.exe policy --configure '\\ZORSRV1\NETLOGON\CONFIG.POL') ||
+    fail "the policy settings were not set: $(tr '\n' ';' <<<"$out")"
+  if [ "$kind" = nt ]; then
+    quiet timeout 60 wine reg add "$order_key" /v ProviderOrder /d 'ZORNET32,OtherNet' /f
+  fi
+  quiet timeout 60 wine reg add "$order_key" /v OtherNet /d OtherNet /f
+}
+
+# The state set_state left is in a registry export: a test of the upgrade
+# cannot pass for a state that was never there.
+expect_state() { # FILE
+  local what
+  for what in '"AuthenticatingAgent"="ZORDOM"' 'ZORSRV1\\DOCS' 'ZORSRV1\\TOOLS' 'CONFIG.POL' '"OtherNet"="OtherNet"'; do
+    grep -qF "$what" "$1" || fail "the state set on the client has no $what"
+  done
+}
+
+# A whole life of the client through the setup API (the NT sections): version
+# N installed and used, N+1 over it (the upgrade), N+1 again, then N over N+1
+# (the downgrade), then one uninstall. Every install must keep every setting,
+# write the same registration and report success; the DLLs must be N+1 from
+# the upgrade on.
+case_versions() {
+  have_newer || return
+  fresh_prefix versions || { fail "no prefix"; return; }
+  install
+  expect_installed
+  set_state nt
+  registry_export "$work/state.reg"
+  expect_state "$work/state.reg"
+  windows_folder > "$work/state.files"
+
+  case_name="versions upgrade"
+  install "$newer"
+  expect_installed "" "$newer"
+  registry_export "$work/upgraded.reg"
+  expect_same "the registry" "$work/state.reg" "$work/upgraded.reg"
+  windows_folder > "$work/upgraded.files"
+  expect_same "the file list" "$work/state.files" "$work/upgraded.files"
+
+  case_name="versions same again"
+  install "$newer"
+  expect_installed "" "$newer"
+  registry_export "$work/again.reg"
+  expect_same "the registry" "$work/upgraded.reg" "$work/again.reg"
+  windows_folder > "$work/again.files"
+  expect_same "the file list" "$work/upgraded.files" "$work/again.files"
+
+  case_name="versions downgrade"
+  install
+  expect_installed "" "$newer"
+  registry_export "$work/downgraded.reg"
+  expect_same "the registry" "$work/upgraded.reg" "$work/downgraded.reg"
+
+  case_name="versions uninstall"
+  uninstall
+  expect_removed
+  [ "$order" = OtherNet ] || fail "after uninstall ProviderOrder is \"$order\", not OtherNet"
+  end_prefix
+}
+
+# The same life through the sections Windows 95 runs, each under its name:
+# the copy lines must keep the newer file without the question Windows 95's
+# setup would otherwise ask (inf_probe says so as a finding).
+case_windows95_versions() {
+  have_newer || return
+  fresh_prefix windows95-versions || { fail "no prefix"; return; }
+  local run out
+  run() { # DISK SECTION
+    out=$(wine_in_probe inf_probe.exe run "$(windows_path "$1/ZORNET.INF")" "$2") ||
+      fail "inf_probe run [$2] from ${1##*/}: $out"
+  }
+  run "$disk" DefaultInstall
+  set_state windows95
+  registry_export "$work/state.reg"
+  expect_state "$work/state.reg"
+
+  case_name="windows95 upgrade"
+  run "$newer" DefaultInstall
+  expect_installed DefaultInstall "$newer"
+  registry_export "$work/upgraded.reg"
+  expect_same "the registry" "$work/state.reg" "$work/upgraded.reg"
+
+  case_name="windows95 downgrade"
+  run "$disk" DefaultInstall
+  grep -q 'kept the newer .*ZORNET32.DLL' <<<"$out" || fail "the setup did not compare versions: $out"
+  expect_installed DefaultInstall "$newer"
+  registry_export "$work/downgraded.reg"
+  expect_same "the registry" "$work/upgraded.reg" "$work/downgraded.reg"
+
+  case_name="windows95 uninstall"
+  run "$disk" DefaultUninstall
+  expect_removed DefaultInstall
+  end_prefix
+}
+
+# A program of the probe folder that keeps ZORNET32.DLL loaded through the
+# router, as a running machine's router does, until release_holder; then it
+# logs on through the provider it kept, to show it still works.
+holder_pid=""
+start_holder() {
+  rm -f "$probe/release" "$work/holder.out"
+  (cd "$probe" && exec timeout 300 wine wnet_probe.exe --logon alice secret zordom --after release \
+    >"$work/holder.out" 2>/dev/null </dev/null) &
+  holder_pid=$!
+  for _ in $(seq 600); do
+    grep -q '^holding' "$work/holder.out" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "the holder never loaded ZORNET32.DLL: $(tr -d '\r' <"$work/holder.out" 2>/dev/null)"
+}
+
+release_holder() { # what it must print after the release
+  touch "$probe/release"
+  wait "$holder_pid"
+  local out
+  out=$(tr -d '\r' <"$work/holder.out")
+  grep -q "$1" <<<"$out" || fail "the running process's provider stopped working: $(tr '\n' ';' <<<"$out")"
+}
+
+# The restart the Network control panel asks for: Wine's wineboot carries out
+# the renames and deletions queued for it.
+restart() { quiet timeout 120 wine wineboot -r; }
+
+# Each of the three DLLs either is the disk's or is queued to be replaced by a
+# copy of the disk's at the restart: nothing is left half-installed.
+expect_queued_or_installed() { # DISK
+  local pending dll
+  pending=$(timeout 60 wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
+  for dll in ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL; do
+    cmp -s "$1/$dll" "$WINEPREFIX/$system/$dll" && continue
+    grep -qi "system32\\\\$dll" <<<"$pending" || fail "$dll is neither replaced nor queued for the restart"
+  done
+}
+
+# An upgrade and an uninstall while the router of a running machine holds the
+# provider: the running process keeps working, the install reports success
+# and is complete once the process has ended and the machine restarted.
+case_in_use() {
+  have_newer || return
+  fresh_prefix in-use || { fail "no prefix"; return; }
+  install
+  start_holder
+  install "$newer"
+  cmp -s "$disk/ZORNET32.DLL" "$WINEPREFIX/$system/ZORNET32.DLL" ||
+    fail "ZORNET32.DLL was replaced under the running process"
+  expect_queued_or_installed "$newer"
+  out=$(wine_in_probe inf_probe.exe installed "$(windows_path "$newer/ZORNET.INF")") ||
+    fail "the registry is not as the install file writes it: $out"
+  release_holder 'NPLogon: 0$'
+  restart
+  expect_installed "" "$newer"
+  [ -z "$(find "$WINEPREFIX/$system" -maxdepth 1 -iname 'ZOR*.TMP')" ] || fail "a temporary copy is left"
+
+  case_name="in-use uninstall"
+  start_holder
+  uninstall "$newer"
+  out=$(wine_in_probe inf_probe.exe removed "$(windows_path "$newer/ZORNET.INF")") ||
+    fail "entries of the install file are left: $out"
+  release_holder 'ZORNET32.DLL loaded from'
+  restart
+  expect_removed
+  end_prefix
+}
+
 start=$(date +%s)
 if [ ! -f "$bin/ZORNET32.HLP" ]; then
   echo "FAIL: $bin/ZORNET32.HLP is missing: the install file copies it from beside itself"
@@ -262,9 +477,9 @@ if ! setup; then
   echo "FAIL: could not make the pristine prefix or the probe folder"
   exit 1
 fi
-case_install_and_uninstall
-case_other_provider
-case_twice
-case_windows95
+# The cases named after BUILD, or all of them.
+cases=("${@:2}")
+[ ${#cases[@]} -gt 0 ] || cases=(install_and_uninstall other_provider twice windows95 versions windows95_versions in_use)
+for c in "${cases[@]}"; do "case_$c"; done
 echo "install tests: $failures failures, $(($(date +%s) - start)) s"
 [ $failures -eq 0 ]
