@@ -20,17 +20,12 @@
 
 namespace {
 
-int SilentLogon(HMODULE provider, const char *user, const char *password, const char *domain)
+int SilentLogon(HMODULE provider, const char *user, const char *password)
 {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(provider, path, MAX_PATH);
     std::printf("ZORNET32.DLL loaded from: %s\n", path);
 
-    /* The provider logs on silently with the domain it remembers. */
-    if (RememberDomain(domain) != ERROR_SUCCESS) {
-        std::printf("the domain cannot be remembered\n");
-        return 1;
-    }
     auto logon = ProviderEntries(provider).NPLogon;
     if (logon == nullptr) {
         std::printf("NPLogon is missing\n");
@@ -67,7 +62,15 @@ int main(int argc, char **argv)
     std::printf("ZORNET32.DLL loaded: %s\n", provider != nullptr ? "yes" : "no");
 
     const bool logon = (argc == 5 || argc == 7) && std::strcmp(argv[1], "--logon") == 0;
-    if (logon && argc == 7 && std::strcmp(argv[5], "--after") == 0) {
+    if (!logon || provider == nullptr)
+        return 0;
+    /* The provider logs on silently with the domain it remembers; remembered
+     * before any wait, so that nothing is written to the registry after it. */
+    if (RememberDomain(argv[4]) != ERROR_SUCCESS) {
+        std::printf("the domain cannot be remembered\n");
+        return 1;
+    }
+    if (argc == 7 && std::strcmp(argv[5], "--after") == 0) {
         std::printf("holding ZORNET32.DLL until %s exists\n", argv[6]);
         std::fflush(stdout);
         for (int waited = 0; GetFileAttributesA(argv[6]) == INVALID_FILE_ATTRIBUTES; waited += 100) {
@@ -78,7 +81,5 @@ int main(int argc, char **argv)
             Sleep(100);
         }
     }
-    if (logon && provider != nullptr)
-        return SilentLogon(provider, argv[2], argv[3], argv[4]);
-    return 0;
+    return SilentLogon(provider, argv[2], argv[3]);
 }

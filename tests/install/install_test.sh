@@ -465,6 +465,8 @@ case_in_use() {
   release_holder 'ZORNET32.DLL loaded from'
   restart
   expect_removed
+  quiet timeout 60 wine reg query 'HKLM\System\CurrentControlSet\Services\ZORNET32' &&
+    fail "the provider's key is back after the uninstall"
   end_prefix
 }
 
