@@ -428,10 +428,14 @@ restart() { quiet timeout 120 wine wineboot -r; }
 
 # Each of the three DLLs either is the disk's or is queued to be replaced by a
 # copy of the disk's at the restart: nothing is left half-installed.
+pending_renames() {
+  timeout 60 wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -i pending
+}
+
 expect_queued_or_installed() { # DISK
   local pending dll
-  pending=$(timeout 60 wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-    /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
+  pending=$(pending_renames)
   for dll in ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL; do
     cmp -s "$1/$dll" "$WINEPREFIX/$system/$dll" && continue
     grep -qi "system32\\\\$dll" <<<"$pending" || fail "$dll is neither replaced nor queued for the restart"
@@ -457,8 +461,12 @@ case_in_use() {
   expect_installed "" "$newer"
   [ -z "$(find "$WINEPREFIX/$system" -maxdepth 1 -iname 'ZOR*.TMP')" ] || fail "a temporary copy is left"
 
-  case_name="in-use uninstall"
+  # The older disk while the newer files are held: nothing is queued that
+  # would put the older files in at the restart.
+  case_name="in-use downgrade, uninstall"
   start_holder
+  install
+  [ -z "$(pending_renames)" ] || fail "the older disk's files were queued for the restart"
   uninstall "$newer"
   out=$(wine_in_probe inf_probe.exe removed "$(windows_path "$newer/ZORNET.INF")") ||
     fail "entries of the install file are left: $out"
