@@ -5,7 +5,7 @@ MAKEFLAGS += --no-print-directory
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build test demo bench stress fuzz screenshots docs-pictures clean
+.PHONY: all setup build disk test demo bench stress fuzz screenshots docs-pictures clean
 
 all: build
 
@@ -17,6 +17,12 @@ $(BUILD)/CMakeCache.txt:
 
 build: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j2
+
+# The installation disk as a 1.44 MB floppy image (build also writes it); only
+# what is on the disk is built.
+disk: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j2 --target disk
+	@echo "The installation disk's image: $(CURDIR)/$(BUILD)/ZORNET.IMA"
 
 # Under an emulated CPU a Wine process now and then hangs at its exit after
 # its tests have run; a test program that times out is run once more. A test

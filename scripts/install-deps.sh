@@ -2,7 +2,8 @@
 # Installs what the build, the tests and the demo need, from Debian's packages:
 # the i686 MinGW-w64 cross compiler, 32-bit Wine and Wine's own fonts, CMake,
 # GoogleTest's source, nasm (the 16-bit stand-ins), Python (the help file's
-# writer), Xvfb and ImageMagick (make screenshots). Where this machine's
+# writer), Xvfb and ImageMagick (make screenshots), mtools and dosfstools (the
+# floppy image and its check). Where this machine's
 # kernel cannot start 32-bit x86 programs itself, 32-bit Wine runs under
 # QEMU's user-mode emulator, registered with binfmt_misc.
 # Everything already present is skipped; safe to run again. Works as root.
@@ -16,7 +17,7 @@
 set -euo pipefail
 
 packages=(g++-mingw-w64-i686-posix wine wine32:i386 wine32-preloader:i386 python3
-          cmake make googletest nasm xvfb xauth imagemagick fonts-wine)
+          cmake make googletest nasm xvfb xauth imagemagick fonts-wine mtools dosfstools)
 retry_pause=${ZOR_APT_RETRY_PAUSE:-30}
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
