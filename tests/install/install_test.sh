@@ -3,7 +3,9 @@
 # (rundll32 setupapi.dll,InstallHinfSection, which picks the .NT sections), and
 # runs the undecorated sections as Windows 95 runs them, each case in a fresh
 # Wine prefix: a copy of a pristine prefix that has the build's Wine settings
-# and no provider. Usage: install_test.sh BUILD
+# and no provider. The disk installed is the one on the floppy image
+# build/ZORNET.IMA, its files read back. Usage: install_test.sh BUILD [CASE...]
+# (all cases when none is named: the case_ functions without their prefix).
 #
 # Wine itself changes two things between the sessions of a prefix, and the
 # registry comparisons leave them out: the display driver's key
@@ -12,6 +14,7 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 bin=$build/bin
 work=$build/install-tests
 template=$work/template
@@ -27,11 +30,11 @@ say() { echo "[$case_name] $*"; }
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 quiet() { "$@" >/dev/null 2>&1 </dev/null; }
 
-# The pristine prefix, made once per build folder; the shipped files as they
-# go onto a disk (the three DLLs, the help file, ZORSETUP.DLL, ZORNET.INF:
-# build/bin), and a probe folder with the stand-ins of the network client, the
-# platform's domain validation and the simulated network, and what each help
-# topic should show, but none of the product.
+# The pristine prefix, made once per build folder; the disks (below), and a
+# probe folder with the stand-ins of the network client, the platform's domain
+# validation and the simulated network, the programs that play the router,
+# the client and the setup, and what each help topic should show, but none of
+# the product.
 setup() {
   mkdir -p "$work"
   if [ ! -f "$template/.zor-settings" ]; then
@@ -49,25 +52,34 @@ setup() {
            TORVEK.DLL ZORN1632.DLL QENTHUNK.DLL MSNET32.DLL SIMNET.DLL simnet.ini; do
     cp "$bin/$f" "$probe/" || return 1
   done
-  make_disks || newer_problem="no disk of the next version: $newer_problem"
+  read_disk || return 1
+  make_newer_disk || newer_problem="no disk of the next version: $newer_problem"
 }
 
-# The disk as built, and a disk of the next version made from it: the same
+# The disk as the floppy image holds it (its files read back from
+# build/ZORNET.IMA), and a disk of the next version made from it: the same
 # files, each DLL's fixed info restamped one version up, as the setup reads
 # it. The help file and the INF carry no version and stay as they are.
 disk=$work/disk
 newer=$work/disk-newer
 newer_problem=""
 disk_files=(ZORNET.INF ZORNET32.DLL ZORN3216.DLL QENREGIO.DLL ZORSETUP.DLL ZORNET32.HLP)
-make_disks() {
+read_disk() {
+  local f
+  rm -rf "$disk" && mkdir -p "$disk" || return 1
+  for f in "${disk_files[@]}"; do
+    MTOOLS_NO_VFAT=1 mcopy -n -i "$build/ZORNET.IMA" "::$f" "$disk/$f" || return 1
+  done
+}
+
+make_newer_disk() {
   local version next f
-  rm -rf "$disk" "$newer" && mkdir -p "$disk" "$newer" || return 1
-  for f in "${disk_files[@]}"; do cp "$bin/$f" "$disk/" || return 1; done
+  rm -rf "$newer" && mkdir -p "$newer" || return 1
   version=$(sed -n 's/^#define ZOR_VERSION_TEXT "\(.*\)"$/\1/p' "$build/include/product_version.h")
   next=$(awk -F. '{ print $1 "." $2 "." $3 "." $4 + 1 }' <<<"$version")
   for f in "${disk_files[@]}"; do
     case $f in
-      *.DLL) newer_problem=$(python3 "$scripts/../tests/install/restamp_version.py" "$disk/$f" "$newer/$f" "$next" 2>&1) ||
+      *.DLL) newer_problem=$(python3 "$here/restamp_version.py" "$disk/$f" "$newer/$f" "$next" 2>&1) ||
                return 1 ;;
       *) cp "$disk/$f" "$newer/" || return 1 ;;
     esac
@@ -479,8 +491,8 @@ case_in_use() {
 }
 
 start=$(date +%s)
-if [ ! -f "$bin/ZORNET32.HLP" ]; then
-  echo "FAIL: $bin/ZORNET32.HLP is missing: the install file copies it from beside itself"
+if [ ! -f "$build/ZORNET.IMA" ]; then
+  echo "FAIL: $build/ZORNET.IMA is missing: the install tests install from the disk's image"
   exit 1
 fi
 if ! setup; then
