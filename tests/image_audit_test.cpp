@@ -105,6 +105,16 @@ TEST(ImageAudit, RefusesNewerFunctionsSubsystemsAndExportsOffTheContract)
               "QENREGIO.DLL exports RegistryStatistics at ordinal 4, which the contract does not list\n");
 }
 
+/* The provider, version resource and all, stays within 22 KB: every process
+ * that uses the network maps it. */
+TEST(ImageAudit, TheProviderStaysWithin22KB)
+{
+    WIN32_FILE_ATTRIBUTE_DATA file = {};
+    ASSERT_TRUE(GetFileAttributesExA((ProgramFolder() + "ZORNET32.DLL").c_str(), GetFileExInfoStandard, &file));
+    EXPECT_EQ(file.nFileSizeHigh, 0u);
+    EXPECT_LE(file.nFileSizeLow, 22u * 1024) << "ZORNET32.DLL has grown past 22 KB";
+}
+
 /* The router console is a diagnostic tool for NT-style systems and Wine: the
  * same rules show what keeps Windows 95's loader from starting it. */
 TEST(ImageAudit, SaysWhyTheRouterConsoleDoesNotStartOnWindows95)
