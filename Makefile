@@ -19,8 +19,10 @@ build: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j2
 
 # The installation disk as a 1.44 MB floppy image (build also writes it); only
-# what is on the disk is built.
+# what is on the disk is built. Configured again first: a build folder made
+# before the disk target existed learns of it.
 disk: setup $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) >/dev/null
 	cmake --build $(BUILD) -j2 --target disk
 	@echo "The installation disk's image: $(CURDIR)/$(BUILD)/ZORNET.IMA"
 
