@@ -3,9 +3,9 @@
 # the i686 MinGW-w64 cross compiler, 32-bit Wine and Wine's own fonts, CMake,
 # GoogleTest's source, nasm (the 16-bit stand-ins), Python (the help file's
 # writer), Xvfb and ImageMagick (make screenshots), mtools and dosfstools (the
-# floppy image and its check). Where this machine's
-# kernel cannot start 32-bit x86 programs itself, 32-bit Wine runs under
-# QEMU's user-mode emulator, registered with binfmt_misc.
+# floppy image and its check). Where this machine's kernel cannot start 32-bit
+# x86 programs itself, 32-bit Wine runs under QEMU's user-mode emulator,
+# registered with binfmt_misc.
 # Everything already present is skipped; safe to run again. Works as root.
 #
 # A package mirror part-way through a sync is survived: an index that fails to

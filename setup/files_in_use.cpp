@@ -216,8 +216,10 @@ HRESULT DeleteFilesInUseAtRestart()
         char target[MAX_PATH];
         if (!JoinPath(target, systemFolder, name) || !HeldByAProgram(target))
             continue;
-        if (moveFileEx == nullptr || !moveFileEx(target, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-            status = moveFileEx == nullptr ? ERROR_CALL_NOT_IMPLEMENTED : static_cast<LONG>(GetLastError());
+        if (moveFileEx == nullptr)
+            status = ERROR_CALL_NOT_IMPLEMENTED;
+        else if (!moveFileEx(target, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            status = static_cast<LONG>(GetLastError());
     }
     return Result(status);
 }

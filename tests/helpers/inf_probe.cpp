@@ -73,15 +73,15 @@ std::vector<std::string> Named(HINF inf, const std::string &section, const char 
     return names;
 }
 
-/* Calls visit(list, file) for each file of each list a section's CopyFiles or
- * DelFiles names. */
+/* Calls visit(list, file, line) for each file of each list a section's
+ * CopyFiles or DelFiles names. */
 template <typename Visit>
 void ForEachFile(HINF inf, const std::string &section, const char *directive, Visit visit)
 {
     for (const std::string &list : Named(inf, section, directive)) {
         INFCONTEXT line;
         for (BOOL ok = SetupFindFirstLineA(inf, list.c_str(), nullptr, &line); ok; ok = SetupFindNextLine(&line, &line))
-            visit(list, Field(&line, 1));
+            visit(list, Field(&line, 1), &line);
     }
 }
 
@@ -90,7 +90,7 @@ void ForEachFile(HINF inf, const std::string &section, const char *directive, Vi
 std::string FilesByFolder(HINF inf, const std::string &section, const char *directive)
 {
     std::map<std::string, std::string> folders;
-    ForEachFile(inf, section, directive, [&](const std::string &list, const std::string &file) {
+    ForEachFile(inf, section, directive, [&](const std::string &list, const std::string &file, INFCONTEXT *) {
         std::string &files = folders[Value(inf, "DestinationDirs", list.c_str())];
         files += (files.empty() ? "" : " ") + file;
     });
@@ -216,7 +216,7 @@ void CheckNetworkClient(HINF inf)
             const std::string files = FilesByFolder(inf, section, directive);
             if (files != expected)
                 Finding("[" + section + "] " + directive + " has \"" + files + "\", not \"" + expected + "\"");
-            ForEachFile(inf, section, directive, [&](const std::string &, const std::string &file) {
+            ForEachFile(inf, section, directive, [&](const std::string &, const std::string &file, INFCONTEXT *) {
                 if (Value(inf, "SourceDisksFiles", file.c_str()).empty())
                     unlisted.insert(file);
             });
@@ -265,15 +265,13 @@ void CheckRegistry(HINF inf, bool installed, const std::string &section)
  * that copies file; -1 when no line does. */
 int CopyFlags(HINF inf, const std::string &section, const std::string &file)
 {
-    for (const std::string &list : Named(inf, section, "CopyFiles")) {
-        INFCONTEXT line;
-        for (BOOL ok = SetupFindFirstLineA(inf, list.c_str(), nullptr, &line); ok; ok = SetupFindNextLine(&line, &line)) {
-            INT flags = 0;
-            if (lstrcmpiA(Field(&line, 1).c_str(), file.c_str()) == 0)
-                return SetupGetIntField(&line, 4, &flags) ? flags : 0;
-        }
-    }
-    return -1;
+    int flags = -1;
+    ForEachFile(inf, section, "CopyFiles", [&](const std::string &, const std::string &name, INFCONTEXT *line) {
+        INT value = 0;
+        if (flags < 0 && lstrcmpiA(name.c_str(), file.c_str()) == 0)
+            flags = SetupGetIntField(line, 4, &value) ? value : 0;
+    });
+    return flags;
 }
 
 std::string Narrow(const wchar_t *text)

@@ -262,6 +262,12 @@ without_empty_order_keys() { # FILE
 # ZORSETUP.DLL, so the INF alone must take everything out again. The prefix
 # first gets what a Windows 95 machine has before any network client: the
 # screen saver's password provider, which must stay exactly as it was.
+# Runs one section from a disk as Windows 95's setup runs it; its output in out.
+windows95_run() { # DISK SECTION
+  out=$(wine_in_probe inf_probe.exe run "$(windows_path "$1/ZORNET.INF")" "$2") ||
+    fail "inf_probe run [$2] from ${1##*/}: $out"
+}
+
 password_providers='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control\PwdProvider'
 case_windows95() {
   fresh_prefix windows95 || { fail "no prefix"; return; }
@@ -277,10 +283,10 @@ case_windows95() {
   for sections in "DefaultInstall DefaultUninstall" "ZORNET.Install ZORNET.Remove"; do
     set -- $sections
     case_name="windows95 $1/$2"
-    out=$(wine_in_probe inf_probe.exe run "$inf" "$1") || fail "inf_probe run [$1]: $out"
+    windows95_run "$disk" "$1"
     expect_installed "$1"
     [ "$order" = "(none)" ] || fail "the NT-style ProviderOrder was written: \"$order\""
-    out=$(wine_in_probe inf_probe.exe run "$inf" "$2") || fail "inf_probe run [$2]: $out"
+    windows95_run "$disk" "$2"
     expect_removed "$1"
   done
 
@@ -306,7 +312,7 @@ case_windows95() {
 # ProviderOrder text; Windows 95: a value of its own in the Order key).
 order_key='HKLM\System\CurrentControlSet\Control\NetworkProvider\Order'
 set_state() { # nt|windows95
-  local out kind=$1
+  local out kind=$1 connection
   out=$(wine_in_probe router_console.exe logon --domain ZORDOM --user alice --password secret) ||
     fail "the logon that remembers its domain failed: $(tr '\n' ';' <<<"$out")"
   for connection in 'F: \\ZORSRV1\DOCS' 'G: \\ZORSRV1\TOOLS'; do
@@ -331,6 +337,16 @@ expect_state() { # FILE
   done
 }
 
+# Saves the registry export and the Windows folder's file list under NAME and
+# expects them as they were under BEFORE: an install over an installed client
+# keeps every setting and writes the same registration.
+expect_kept() { # BEFORE NAME
+  registry_export "$work/$2.reg"
+  expect_same "the registry" "$work/$1.reg" "$work/$2.reg"
+  windows_folder > "$work/$2.files"
+  expect_same "the file list" "$work/$1.files" "$work/$2.files"
+}
+
 # A whole life of the client through the setup API (the NT sections): version
 # N installed and used, N+1 over it (the upgrade), N+1 again, then N over N+1
 # (the downgrade), then one uninstall. Every install must keep every setting,
@@ -345,28 +361,15 @@ case_versions() {
   registry_export "$work/state.reg"
   expect_state "$work/state.reg"
   windows_folder > "$work/state.files"
-
-  case_name="versions upgrade"
-  install "$newer"
-  expect_installed "" "$newer"
-  registry_export "$work/upgraded.reg"
-  expect_same "the registry" "$work/state.reg" "$work/upgraded.reg"
-  windows_folder > "$work/upgraded.files"
-  expect_same "the file list" "$work/state.files" "$work/upgraded.files"
-
-  case_name="versions same again"
-  install "$newer"
-  expect_installed "" "$newer"
-  registry_export "$work/again.reg"
-  expect_same "the registry" "$work/upgraded.reg" "$work/again.reg"
-  windows_folder > "$work/again.files"
-  expect_same "the file list" "$work/upgraded.files" "$work/again.files"
-
-  case_name="versions downgrade"
-  install
-  expect_installed "" "$newer"
-  registry_export "$work/downgraded.reg"
-  expect_same "the registry" "$work/upgraded.reg" "$work/downgraded.reg"
+  local step from
+  for step in upgrade same-again downgrade; do
+    case_name="versions $step"
+    from=$newer
+    [ $step = downgrade ] && from=$disk
+    install "$from"
+    expect_installed "" "$newer"
+    expect_kept state $step
+  done
 
   case_name="versions uninstall"
   uninstall
@@ -381,31 +384,25 @@ case_versions() {
 case_windows95_versions() {
   have_newer || return
   fresh_prefix windows95-versions || { fail "no prefix"; return; }
-  local run out
-  run() { # DISK SECTION
-    out=$(wine_in_probe inf_probe.exe run "$(windows_path "$1/ZORNET.INF")" "$2") ||
-      fail "inf_probe run [$2] from ${1##*/}: $out"
-  }
-  run "$disk" DefaultInstall
+  windows95_run "$disk" DefaultInstall
   set_state windows95
   registry_export "$work/state.reg"
   expect_state "$work/state.reg"
+  windows_folder > "$work/state.files"
 
   case_name="windows95 upgrade"
-  run "$newer" DefaultInstall
+  windows95_run "$newer" DefaultInstall
   expect_installed DefaultInstall "$newer"
-  registry_export "$work/upgraded.reg"
-  expect_same "the registry" "$work/state.reg" "$work/upgraded.reg"
+  expect_kept state upgrade
 
   case_name="windows95 downgrade"
-  run "$disk" DefaultInstall
+  windows95_run "$disk" DefaultInstall
   grep -q 'kept the newer .*ZORNET32.DLL' <<<"$out" || fail "the setup did not compare versions: $out"
   expect_installed DefaultInstall "$newer"
-  registry_export "$work/downgraded.reg"
-  expect_same "the registry" "$work/upgraded.reg" "$work/downgraded.reg"
+  expect_kept state downgrade
 
   case_name="windows95 uninstall"
-  run "$disk" DefaultUninstall
+  windows95_run "$disk" DefaultUninstall
   expect_removed DefaultInstall
   end_prefix
 }
